@@ -1,0 +1,46 @@
+#include "platform/Audio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdio>
+
+void openMusic(MusicPlayer& p, const char* path) {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    std::fprintf(stderr, "kelvarn: no audio device (%s); the show plays silent\n", SDL_GetError());
+    return;
+  }
+  Mix_Init(MIX_INIT_MP3);
+  if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
+    std::fprintf(stderr, "kelvarn: no audio device (%s); the show plays silent\n", Mix_GetError());
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return;
+  }
+  p.deviceOpen = true;
+  p.music = Mix_LoadMUS(path);
+  if (!p.music)
+    std::fprintf(stderr, "kelvarn: cannot play %s (%s); the show plays silent\n", path,
+                 Mix_GetError());
+}
+
+void playMusicFrom(MusicPlayer& p, int ms) {
+  if (!p.music) return;
+  if (Mix_FadeInMusicPos(p.music, 0, 0, ms / 1000.0) != 0)
+    std::fprintf(stderr, "kelvarn: music does not start (%s); the show plays silent\n",
+                 Mix_GetError());
+}
+
+bool musicPlaying(const MusicPlayer& p) { return p.music && Mix_PlayingMusic(); }
+
+void closeMusic(MusicPlayer& p) {
+  if (p.music) {
+    Mix_HaltMusic();
+    Mix_FreeMusic(p.music);
+  }
+  if (p.deviceOpen) {
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  p = MusicPlayer{};
+}

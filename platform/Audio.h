@@ -1,0 +1,17 @@
+#pragma once
+
+// Music playback on SDL2_mixer. Every failure leaves the show silent: one line on stderr and
+// nothing else changes; calls on a silent player do nothing.
+struct _Mix_Music;
+
+struct MusicPlayer {
+  _Mix_Music* music = nullptr;
+  bool deviceOpen = false;
+};
+
+// Opens the audio device (small buffer, so sound lags the picture by little) and loads the file.
+void openMusic(MusicPlayer& player, const char* path);
+// Starts playback from ms and returns at once; the file plays to its end in the background.
+void playMusicFrom(MusicPlayer& player, int ms);
+bool musicPlaying(const MusicPlayer& player);
+void closeMusic(MusicPlayer& player);

@@ -1,0 +1,209 @@
+#include "platform/Display.h"
+
+#include <SDL.h>
+#include <SDL_opengl.h>
+#include <SDL_opengl_glext.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+struct FramebufferCalls {
+  PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+  PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+  PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+  PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+  PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
+  PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
+  PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
+  PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+  PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+};
+
+FramebufferCalls fb;
+
+template <typename F>
+bool load(F& fn, const char* name) {
+  fn = reinterpret_cast<F>(SDL_GL_GetProcAddress(name));
+  return fn != nullptr;
+}
+
+bool loadFramebufferCalls() {
+  return load(fb.genFramebuffers, "glGenFramebuffers") &&
+         load(fb.bindFramebuffer, "glBindFramebuffer") &&
+         load(fb.deleteFramebuffers, "glDeleteFramebuffers") &&
+         load(fb.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
+         load(fb.checkFramebufferStatus, "glCheckFramebufferStatus") &&
+         load(fb.genRenderbuffers, "glGenRenderbuffers") &&
+         load(fb.bindRenderbuffer, "glBindRenderbuffer") &&
+         load(fb.deleteRenderbuffers, "glDeleteRenderbuffers") &&
+         load(fb.renderbufferStorage, "glRenderbufferStorage") &&
+         load(fb.blitFramebuffer, "glBlitFramebuffer");
+}
+
+bool displayReachable() {
+  const char* forced = SDL_getenv("SDL_VIDEODRIVER");
+  if (forced && *forced) return true;
+  const char* x = SDL_getenv("DISPLAY");
+  const char* wl = SDL_getenv("WAYLAND_DISPLAY");
+  return (x && *x) || (wl && *wl);
+}
+
+bool makeFramebuffer(Screen& s) {
+  if (!loadFramebufferCalls()) return false;
+  fb.genRenderbuffers(1, &s.colourBuffer);
+  fb.bindRenderbuffer(GL_RENDERBUFFER, s.colourBuffer);
+  fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, s.width, s.height);  // no alpha, as on the window
+  fb.genRenderbuffers(1, &s.depthBuffer);
+  fb.bindRenderbuffer(GL_RENDERBUFFER, s.depthBuffer);
+  fb.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, s.width, s.height);
+  fb.bindRenderbuffer(GL_RENDERBUFFER, 0);
+  fb.genFramebuffers(1, &s.framebuffer);
+  fb.bindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
+  fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, s.colourBuffer);
+  fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, s.depthBuffer);
+  return fb.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+}  // namespace
+
+bool startVideo(DisplayMode mode, const char** why) {
+  const char* driver = nullptr;
+  if (mode == DisplayMode::Offscreen && !displayReachable()) driver = "offscreen";
+  if (mode != DisplayMode::Offscreen && !displayReachable()) {
+    *why = "no display is reachable (DISPLAY and WAYLAND_DISPLAY are unset)";
+    return false;
+  }
+  if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0 || SDL_VideoInit(driver) != 0) {
+    *why = SDL_GetError();
+    return false;
+  }
+  return true;
+}
+
+void stopVideo() { SDL_VideoQuit(); }
+
+bool openScreen(Screen& s, const char* title, DisplayMode mode, int x, int y, int width, int height,
+                const char** failedStep) {
+  s.mode = mode;
+  s.width = width;
+  s.height = height;
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);  // depth lives in the offscreen framebuffer
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+  if (mode == DisplayMode::Windowed) flags |= SDL_WINDOW_RESIZABLE;
+  s.window = SDL_CreateWindow(title, x, y, width, height, flags);
+  if (!s.window) {
+    *failedStep = "Create Failed.\n- CreateWindow";
+    return false;
+  }
+  s.context = SDL_GL_CreateContext(s.window);
+  if (!s.context) {
+    *failedStep = "InitPixcel Failed.\n- wglCreateContext()";
+    return false;
+  }
+  SDL_GL_MakeCurrent(s.window, s.context);
+  if (!makeFramebuffer(s)) {
+    *failedStep = "InitPixcel Failed.\n- SetPixelFormat()";
+    return false;
+  }
+  return true;
+}
+
+void showScreen(Screen& s) {
+  if (s.window && s.mode != DisplayMode::Offscreen) SDL_ShowWindow(s.window);
+}
+
+bool enterScreenFullscreen(Screen& s) {
+  if (!s.window) return false;
+  if (s.mode == DisplayMode::Desktop)
+    return SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+  if (s.mode == DisplayMode::ModeSwitch) {
+    SDL_DisplayMode wanted{};
+    wanted.w = s.width;
+    wanted.h = s.height;
+    SDL_DisplayMode closest{};
+    int index = SDL_GetWindowDisplayIndex(s.window);
+    if (index < 0 || !SDL_GetClosestDisplayMode(index, &wanted, &closest)) return false;
+    if (closest.w != s.width || closest.h != s.height) return false;
+    if (SDL_SetWindowDisplayMode(s.window, &closest) != 0) return false;
+    return SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN) == 0;
+  }
+  return false;
+}
+
+void setSwapInterval(bool vsync) {
+  if (!vsync) {
+    SDL_GL_SetSwapInterval(0);
+    return;
+  }
+  if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);  // adaptive where the driver has it
+}
+
+void presentScreen(Screen& s) {
+  if (s.mode == DisplayMode::Offscreen || !s.window) {
+    glFlush();
+    return;
+  }
+  int w = 0, h = 0;
+  SDL_GL_GetDrawableSize(s.window, &w, &h);
+  // Fit 4:3 into the window, bars beside or above.
+  int fitW = w, fitH = w * s.height / s.width;
+  if (fitH > h) {
+    fitH = h;
+    fitW = h * s.width / s.height;
+  }
+  int x0 = (w - fitW) / 2, y0 = (h - fitH) / 2;
+
+  GLfloat clear[4];
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+  if (scissor) glDisable(GL_SCISSOR_TEST);
+  fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  fb.bindFramebuffer(GL_READ_FRAMEBUFFER, s.framebuffer);
+  fb.blitFramebuffer(0, 0, s.width, s.height, x0, y0, x0 + fitW, y0 + fitH, GL_COLOR_BUFFER_BIT,
+                     (fitW == s.width && fitH == s.height) ? GL_NEAREST : GL_LINEAR);
+  SDL_GL_SwapWindow(s.window);
+  fb.bindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
+  glClearColor(clear[0], clear[1], clear[2], clear[3]);
+  if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+void readScreenPixels(const Screen& s, unsigned char* rgb) {
+  GLint packAlignment = 4;
+  glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  std::vector<unsigned char> bottomUp(static_cast<size_t>(s.width) * s.height * 3);
+  glReadPixels(0, 0, s.width, s.height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+  size_t row = static_cast<size_t>(s.width) * 3;
+  for (int y = 0; y < s.height; ++y)
+    SDL_memcpy(rgb + row * y, bottomUp.data() + row * (s.height - 1 - y), row);
+}
+
+void closeScreen(Screen& s) {
+  if (s.context) {
+    if (s.framebuffer) {
+      fb.bindFramebuffer(GL_FRAMEBUFFER, 0);
+      fb.deleteFramebuffers(1, &s.framebuffer);
+      fb.deleteRenderbuffers(1, &s.colourBuffer);
+      fb.deleteRenderbuffers(1, &s.depthBuffer);
+    }
+    SDL_GL_MakeCurrent(s.window, nullptr);
+    SDL_GL_DeleteContext(s.context);
+  }
+  if (s.window) {
+    SDL_SetWindowFullscreen(s.window, 0);  // gives the desktop its own mode back
+    SDL_DestroyWindow(s.window);
+  }
+  s = Screen{};
+}

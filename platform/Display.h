@@ -1,0 +1,44 @@
+#pragma once
+
+// The 800 x 600 screen the show draws into. Scenes render into an offscreen framebuffer with a
+// 24-bit depth buffer that stands for the window's back buffer; presenting scales it into the
+// window with its 4:3 aspect kept and black bars beside it.
+
+struct SDL_Window;
+
+enum class DisplayMode {
+  Desktop,     // the whole display, the picture scaled up (the default)
+  ModeSwitch,  // a real switch of the display to 800 x 600
+  Windowed,    // a borderless, resizable 800 x 600 window at the top-left corner
+  Offscreen,   // no window on any display: still frames, video capture, benchmark, tests
+};
+
+struct Screen {
+  SDL_Window* window = nullptr;
+  void* context = nullptr;
+  unsigned framebuffer = 0;
+  unsigned colourBuffer = 0;
+  unsigned depthBuffer = 0;
+  int width = 0;
+  int height = 0;
+  DisplayMode mode = DisplayMode::Windowed;
+};
+
+// Brings SDL's video up. Offscreen runs use SDL's offscreen driver (EGL) unless a display is
+// reachable. Returns false, with SDL's reason in *why, when no video driver starts.
+bool startVideo(DisplayMode mode, const char** why);
+void stopVideo();
+
+// Window, compatibility GL context and the offscreen framebuffer; the window stays hidden.
+// On failure returns false and names the step that failed in *failedStep.
+bool openScreen(Screen& screen, const char* title, DisplayMode mode, int x, int y, int width,
+                int height, const char** failedStep);
+void showScreen(Screen& screen);
+// Desktop full screen or the real 800 x 600 switch, as the mode asks. False if nothing changed.
+bool enterScreenFullscreen(Screen& screen);
+void setSwapInterval(bool vsync);
+// Shows the frame drawn so far. Leaves the scenes' framebuffer bound and their state untouched.
+void presentScreen(Screen& screen);
+// The picture as 8-bit RGB, top row first (width * height * 3 bytes).
+void readScreenPixels(const Screen& screen, unsigned char* rgb);
+void closeScreen(Screen& screen);

@@ -1,0 +1,14 @@
+#pragma once
+#include "platform/Audio.h"
+
+// The show's soundtrack: opened by path, sought, then played in the background to its end.
+struct MusicTrack {
+  const char* path = nullptr;  // not copied: the caller passes a constant
+  int position = 0;
+  MusicPlayer player;
+
+  void open(const char* musicPath);
+  void seek(int ms);
+  void play(int ms);  // seek, then play; returns at once
+  void close();       // stops the music and releases the device
+};

@@ -1,0 +1,21 @@
+#pragma once
+#include "platform/Display.h"
+
+#include <cstdint>
+#include <string>
+
+// Command-line options. With none, the show plays as it always has: full screen, with music,
+// in real time. Every option is an addition.
+struct Options {
+  DisplayMode mode = DisplayMode::Desktop;
+  bool vsync = true;
+  bool help = false;
+  bool shot = false;  // render one frame to a PNG and exit
+  uint32_t shotMs = 0;
+  std::string shotFile;
+  uint32_t stepMs = 100;  // catch-up step inside the target slot
+};
+
+// False with a one-line reason in *error when the command line cannot be used.
+bool parseOptions(int argc, char** argv, Options& options, std::string* error);
+const char* optionsHelp();

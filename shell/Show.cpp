@@ -1,0 +1,81 @@
+#include "shell/Show.h"
+
+#include "platform/Clock.h"
+#include "platform/MessageBox.h"
+#include "platform/Png.h"
+#include "shell/Catchup.h"
+#include "shell/DemoWindow.h"
+#include "shell/MusicTrack.h"
+#include "shell/Preparation.h"
+#include "shell/Timeline.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+const char* const musicPath = "data/music/tessaloop.mp3";
+
+bool startDisplay(DisplayMode mode) {
+  const char* why = "";
+  if (startVideo(mode, &why)) return true;
+  if (mode == DisplayMode::Offscreen)
+    std::fprintf(stderr, "kelvarn: cannot start offscreen rendering: %s\n", why);
+  else
+    std::fprintf(stderr,
+                 "kelvarn: cannot open a window: %s; use --shot MS FILE.png to render offscreen\n",
+                 why);
+  return false;
+}
+
+bool interactiveDisplay() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0;
+}
+}  // namespace
+
+int playShow(const Options& options) {
+  DemoWindow window;
+  if (!startDisplay(options.mode)) return exitUsage;
+  allowDialogs(interactiveDisplay());
+  MusicTrack music;
+  music.open(musicPath);
+  if (!window.create("test", options.mode, 0, 0, 800, 600)) {
+    window.destroy();
+    music.close();
+    stopVideo();
+    return exitNoWindow;
+  }
+  setSwapInterval(options.vsync);
+  window.enterFullscreen(800, 600);
+  prepareStartup();
+  prepareScenes();
+  music.play(0);
+  window.setFrameCallback(frameCallback);
+  int exitCode = window.run();
+  music.close();
+  window.destroy();
+  stopVideo();
+  return exitCode;
+}
+
+int renderShot(const Options& options) {
+  if (!startDisplay(DisplayMode::Offscreen)) return exitUsage;
+  allowDialogs(false);
+  DemoWindow window;
+  if (!window.create("test", DisplayMode::Offscreen, 0, 0, 800, 600)) {
+    window.destroy();
+    stopVideo();
+    return exitNoWindow;
+  }
+  prepareStartup();
+  prepareScenes();
+  catchUpTo(options.shotMs, options.stepMs);
+  std::vector<unsigned char> rgb(static_cast<size_t>(window.screen.width) * window.screen.height * 3);
+  readScreenPixels(window.screen, rgb.data());
+  bool written = writePng(options.shotFile, window.screen.width, window.screen.height, rgb.data());
+  window.destroy();
+  stopVideo();
+  return written ? 0 : exitNoWindow;
+}

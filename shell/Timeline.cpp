@@ -1,0 +1,59 @@
+#include "shell/Timeline.h"
+
+#include "platform/Clock.h"
+#include "scenes/Scenes.h"
+#include "shell/DemoWindow.h"
+
+#include <SDL_opengl.h>
+
+SceneTable sceneTable{};
+
+namespace {
+FrameClock showClock;
+}
+
+uint32_t elapsedAt(FrameClock& clock, uint32_t now) {
+  if (!clock.latched) {
+    clock.latched = true;
+    clock.startTime = now;
+  }
+  return now - clock.startTime;  // unsigned: wraps with the counter
+}
+
+int findSlot(const SceneTable& table, uint32_t elapsed, float* t) {
+  for (int i = sceneCount - 1; i >= 0; --i) {
+    if (elapsed > table.start[i]) {
+      double into = static_cast<double>(elapsed - table.start[i]);
+      double length = static_cast<double>(table.start[i + 1] - table.start[i]);
+      *t = static_cast<float>(into / length);
+      return i;
+    }
+  }
+  return -1;
+}
+
+bool stepFrame(FrameClock& clock, const SceneTable& table, uint32_t now) {
+  uint32_t elapsed = elapsedAt(clock, now);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  float t = 0.0f;
+  int slot = findSlot(table, elapsed, &t);
+  if (slot >= 0) table.slot[slot](1, t);
+  return elapsed > table.start[sceneCount];
+}
+
+void frameCallback() {
+  if (stepFrame(showClock, sceneTable, readClock())) postQuit(0);
+}
+
+void resetFrameClock() { showClock = FrameClock{}; }
+
+void fillSceneTable(SceneTable& table) {
+  static const uint32_t starts[sceneCount + 1] = {0,      30000,  52000,  80000,  92000, 118300,
+                                                  128300, 168300, 178300, 206300, 242300};
+  static const SceneFn scenes[sceneCount] = {
+      openingScene, titleCard1,   tunnelScene, titleCard2, creditScene,
+      titleCard3,   greetingsScene, titleCard4, spiralScene, endScroller};
+  for (int i = 0; i <= sceneCount; ++i) table.start[i] = starts[i];
+  for (int i = 0; i < sceneCount; ++i) table.slot[i] = scenes[i];
+}

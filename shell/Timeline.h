@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+
+// A scene's one entry point: mode 0 prepares once at start-up, mode 1 draws one frame at the
+// normalised scene time t; any other mode does nothing.
+using SceneFn = void (*)(int8_t mode, float t);
+
+constexpr int sceneCount = 10;
+constexpr uint32_t showLengthMs = 242300;
+
+struct SceneTable {
+  uint32_t start[sceneCount + 1];  // start[i] opens slot i; start[10] ends the show
+  SceneFn slot[sceneCount];
+};
+
+extern SceneTable sceneTable;
+
+// Fills the show's timeline with its ten scenes.
+void fillSceneTable(SceneTable& table);
+
+// The frame clock: the counter value latched on the first frame.
+struct FrameClock {
+  uint32_t startTime = 0;
+  bool latched = false;
+};
+
+// Elapsed ms of a frame read at `now` (latching the start on the first frame).
+uint32_t elapsedAt(FrameClock& clock, uint32_t now);
+// The slot whose window (start, next start] holds elapsed, or -1 before the first; slot 9 also
+// takes everything after the end. t is the normalised time within the slot.
+int findSlot(const SceneTable& table, uint32_t elapsed, float* t);
+// One frame: clears colour and depth, loads the identity, draws the scene that elapsed falls in.
+// Returns true once the show has run out, which asks the caller to end after this frame.
+bool stepFrame(FrameClock& clock, const SceneTable& table, uint32_t now);
+
+// The show's frame callback: reads the clock once and posts the quit when the show has run out.
+void frameCallback();
+void resetFrameClock();

@@ -1,0 +1,31 @@
+#include "shell/DataDir.h"
+#include "shell/Options.h"
+#include "shell/Show.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string error;
+  if (!parseOptions(argc, argv, options, &error)) {
+    std::fprintf(stderr, "kelvarn: %s\n", error.c_str());
+    return exitUsage;
+  }
+  if (options.help) {
+    std::fputs(optionsHelp(), stdout);
+    return 0;
+  }
+  std::string executableDir;
+  if (char* base = SDL_GetBasePath()) {
+    executableDir = base;
+    SDL_free(base);
+  }
+  if (enterDataFolder(executableDir, KELVARN_SHARE_DIR).empty())
+    std::fprintf(stderr, "kelvarn: no data/ folder found; pictures and music will be missing\n");
+  int code = options.shot ? renderShot(options) : playShow(options);
+  SDL_Quit();
+  return code;
+}
