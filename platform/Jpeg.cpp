@@ -1,0 +1,79 @@
+#include "platform/Jpeg.h"
+
+#include <turbojpeg.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <new>
+
+namespace {
+// No picture of the show comes near this; a larger file is refused unread.
+constexpr long long maxJpegFileBytes = 256LL * 1024 * 1024;
+
+bool fail(std::string* why, const std::string& reason) {
+  if (why) *why = reason;
+  return false;
+}
+
+// The whole file in memory, or false. Only regular files are opened, so a FIFO or a device
+// cannot block or flood the reader.
+bool readWholeFile(const char* path, std::unique_ptr<unsigned char[]>& bytes, size_t& size,
+                   std::string* why) {
+  struct stat info {};
+  if (!path || stat(path, &info) != 0) return fail(why, "no such file");
+  if (!S_ISREG(info.st_mode)) return fail(why, "not a regular file");
+  if (info.st_size <= 0) return fail(why, "empty file");
+  if (info.st_size > maxJpegFileBytes) return fail(why, "file too large");
+  size = static_cast<size_t>(info.st_size);
+  bytes = allocateZeroed(size);
+  if (!bytes) return fail(why, "out of memory");
+  std::FILE* file = std::fopen(path, "rb");
+  if (!file) return fail(why, "cannot open");
+  const size_t got = std::fread(bytes.get(), 1, size, file);
+  std::fclose(file);
+  if (got != size) return fail(why, "read error");
+  return true;
+}
+
+struct Decompressor {
+  tjhandle handle = tjInitDecompress();
+  ~Decompressor() {
+    if (handle) tjDestroy(handle);
+  }
+};
+}  // namespace
+
+std::unique_ptr<unsigned char[]> allocateZeroed(size_t bytes) {
+  return std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[bytes]());
+}
+
+bool decodeJpg(const char* path, JpegPicture& picture, std::string* why) {
+  std::unique_ptr<unsigned char[]> file;
+  size_t fileSize = 0;
+  if (!readWholeFile(path, file, fileSize, why)) return false;
+
+  Decompressor decoder;
+  if (!decoder.handle) return fail(why, "no JPG decoder");
+  int width = 0, height = 0, subsampling = 0, colourspace = 0;
+  if (tjDecompressHeader3(decoder.handle, file.get(), static_cast<unsigned long>(fileSize), &width,
+                          &height, &subsampling, &colourspace) != 0)
+    return fail(why, std::string("not a JPG: ") + tjGetErrorStr2(decoder.handle));
+  if (width <= 0 || height <= 0) return fail(why, "picture has no pixels");
+  if (width > maxJpegSide || height > maxJpegSide) return fail(why, "picture too large");
+
+  const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
+  std::unique_ptr<unsigned char[]> rgb = allocateZeroed(bytes);
+  if (!rgb) return fail(why, "out of memory");
+  // Any warning (a truncated scan above all) fails the load; LIMITSCANS stops progressive files
+  // built to take forever.
+  const int flags = TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
+  if (tjDecompress2(decoder.handle, file.get(), static_cast<unsigned long>(fileSize), rgb.get(),
+                    width, width * 3, height, TJPF_RGB, flags) != 0)
+    return fail(why, std::string("cannot decode: ") + tjGetErrorStr2(decoder.handle));
+
+  picture.width = width;
+  picture.height = height;
+  picture.rgb = std::move(rgb);
+  return true;
+}
