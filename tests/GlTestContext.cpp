@@ -13,6 +13,14 @@
 
 namespace {
 DemoWindow* testWindow = nullptr;
+
+// The tests never need a display or a sound card: offscreen GL and the silent audio driver,
+// unless the person running them asks for others.
+const bool headless = [] {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  return true;
+}();
 }
 
 Screen& glTestScreen() {
