@@ -3,17 +3,48 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 
-void openMusic(MusicPlayer& p, const char* path) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    std::fprintf(stderr, "kelvarn: no audio device (%s); the show plays silent\n", SDL_GetError());
-    return;
+namespace {
+// The sound libraries print pages of their own when no device answers; the show's one line
+// says all a viewer needs, so their chatter is muted while the device is opened.
+struct QuietStderr {
+  int saved = -1;
+  QuietStderr() {
+    std::fflush(stderr);
+    saved = dup(2);
+    int null = open("/dev/null", O_WRONLY);
+    if (null >= 0) {
+      dup2(null, 2);
+      ::close(null);
+    }
   }
+  ~QuietStderr() {
+    if (saved >= 0) {
+      dup2(saved, 2);
+      ::close(saved);
+    }
+  }
+};
+
+bool openDevice() {
+  QuietStderr quiet;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   Mix_Init(MIX_INIT_MP3);
   if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
-    std::fprintf(stderr, "kelvarn: no audio device (%s); the show plays silent\n", Mix_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  return true;
+}
+}  // namespace
+
+void openMusic(MusicPlayer& p, const char* path) {
+  if (!openDevice()) {
+    std::fprintf(stderr, "kelvarn: no audio device (%s); the show plays silent\n", SDL_GetError());
     return;
   }
   p.deviceOpen = true;
