@@ -4,8 +4,8 @@
 #include <SDL_opengl.h>
 #include <SDL_opengl_glext.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
@@ -178,16 +178,16 @@ void presentScreen(Screen& s) {
   if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
-void readScreenPixels(const Screen& s, unsigned char* rgb) {
+void readScreenPixels(const Screen& s, unsigned char* rgb, bool topRowFirst) {
   GLint packAlignment = 4;
   glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  std::vector<unsigned char> bottomUp(static_cast<size_t>(s.width) * s.height * 3);
-  glReadPixels(0, 0, s.width, s.height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+  glReadPixels(0, 0, s.width, s.height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
   glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+  if (!topRowFirst) return;
   size_t row = static_cast<size_t>(s.width) * 3;
-  for (int y = 0; y < s.height; ++y)
-    SDL_memcpy(rgb + row * y, bottomUp.data() + row * (s.height - 1 - y), row);
+  for (int y = 0; y < s.height / 2; ++y)
+    std::swap_ranges(rgb + row * y, rgb + row * (y + 1), rgb + row * (s.height - 1 - y));
 }
 
 void closeScreen(Screen& s) {

@@ -39,6 +39,7 @@ bool enterScreenFullscreen(Screen& screen);
 void setSwapInterval(bool vsync);
 // Shows the frame drawn so far. Leaves the scenes' framebuffer bound and their state untouched.
 void presentScreen(Screen& screen);
-// The picture as 8-bit RGB, top row first (width * height * 3 bytes).
-void readScreenPixels(const Screen& screen, unsigned char* rgb);
+// The picture as 8-bit RGB (width * height * 3 bytes), top row first or, cheaper, as GL keeps
+// it with the bottom row first. Allocates nothing.
+void readScreenPixels(const Screen& screen, unsigned char* rgb, bool topRowFirst = true);
 void closeScreen(Screen& screen);

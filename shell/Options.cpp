@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 bool parseMs(const char* text, uint32_t limit, uint32_t* out) {
@@ -14,6 +15,18 @@ bool parseMs(const char* text, uint32_t limit, uint32_t* out) {
   unsigned long long v = std::strtoull(text, &end, 10);
   if (errno != 0 || *end != '\0' || v > limit) return false;
   *out = static_cast<uint32_t>(v);
+  return true;
+}
+
+bool parseRate(const char* text, uint32_t* num, uint32_t* den) {
+  std::string s(text ? text : "");
+  size_t slash = s.find('/');
+  uint32_t n = 0, d = 1;
+  if (!parseMs(s.substr(0, slash).c_str(), 1000000, &n)) return false;
+  if (slash != std::string::npos && !parseMs(s.substr(slash + 1).c_str(), 1000000, &d)) return false;
+  if (n == 0 || d == 0 || n > 1000ull * d) return false;
+  *num = n;
+  *den = d;
   return true;
 }
 }  // namespace
@@ -27,6 +40,17 @@ const char* optionsHelp() {
          "  --shot MS FILE.png  render the frame shown at MS milliseconds to an 800 x 600 PNG\n"
          "                      and exit; needs no display\n"
          "  --step MS           catch-up step inside the target scene for --shot (default 100)\n"
+         "  --seek MS           play live from MS milliseconds, the music too\n"
+         "  --capture FILE      render the show offline to FILE (.mp4 or .mkv: H.264 and AAC;\n"
+         "                      an existing folder or a name ending in /: PNG frames and a WAV)\n"
+         "    --fps N           frames per second of the capture (default 60; N/D allowed,\n"
+         "                      e.g. 60000/1001)\n"
+         "    --from MS         first moment captured (default 0)\n"
+         "    --to MS           last moment captured (default 242301, the last frame)\n"
+         "  --bench             time every scene offscreen without vsync and print a table\n"
+         "    --frames N        frames timed per scene (default 60)\n"
+         "    --bench-json FILE the same figures as JSON\n"
+         "  --report-startup    print the time from process start to the first frame\n"
          "  --help              this text\n";
 }
 
@@ -64,11 +88,69 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
         return false;
       }
       ++i;
+    } else if (!std::strcmp(a, "--seek")) {
+      if (!need(1)) return false;
+      if (!parseMs(argv[i + 1], showLengthMs, &o.seekMs)) {
+        *error = "--seek needs a time in milliseconds from 0 to 242300, not '" +
+                 std::string(argv[i + 1]) + "'";
+        return false;
+      }
+      o.seek = true;
+      ++i;
+    } else if (!std::strcmp(a, "--capture")) {
+      if (!need(1)) return false;
+      o.capture = true;
+      o.captureFile = argv[++i];
+      if (o.captureFile.empty()) {
+        *error = "--capture needs a file name";
+        return false;
+      }
+    } else if (!std::strcmp(a, "--fps")) {
+      if (!need(1)) return false;
+      if (!parseRate(argv[i + 1], &o.fpsNum, &o.fpsDen)) {
+        *error = "--fps needs a rate such as 60 or 60000/1001 (1 to 1000 frames a second), not '" +
+                 std::string(argv[i + 1]) + "'";
+        return false;
+      }
+      ++i;
+    } else if (!std::strcmp(a, "--from") || !std::strcmp(a, "--to")) {
+      if (!need(1)) return false;
+      uint32_t* to = a[2] == 'f' ? &o.fromMs : &o.toMs;
+      if (!parseMs(argv[i + 1], showLengthMs + 1, to)) {
+        *error = std::string(a) + " needs a time in milliseconds from 0 to 242301, not '" +
+                 argv[i + 1] + "'";
+        return false;
+      }
+      ++i;
+    } else if (!std::strcmp(a, "--bench")) {
+      o.bench = true;
+    } else if (!std::strcmp(a, "--frames")) {
+      if (!need(1)) return false;
+      if (!parseMs(argv[i + 1], 100000, &o.benchFrames) || o.benchFrames < 2) {
+        *error = "--frames needs a count from 2 to 100000, not '" + std::string(argv[i + 1]) + "'";
+        return false;
+      }
+      ++i;
+    } else if (!std::strcmp(a, "--bench-json")) {
+      if (!need(1)) return false;
+      o.benchJson = argv[++i];
+    } else if (!std::strcmp(a, "--report-startup")) {
+      o.reportStartup = true;
     } else {
       *error = std::string("unknown option '") + a + "' (see --help)";
       return false;
     }
   }
-  if (o.shot) o.mode = DisplayMode::Offscreen;
+  int modes = int(o.shot) + int(o.capture) + int(o.bench) + int(o.seek);
+  if (modes > 1) {
+    *error = "--shot, --capture, --bench and --seek cannot be combined";
+    return false;
+  }
+  if (o.capture && o.fromMs > o.toMs) {
+    *error = "--from must not be later than --to";
+    return false;
+  }
+  if (o.shot || o.capture || o.bench) o.mode = DisplayMode::Offscreen;
+  if (o.bench) o.vsync = false;
   return true;
 }

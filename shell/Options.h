@@ -14,6 +14,18 @@ struct Options {
   uint32_t shotMs = 0;
   std::string shotFile;
   uint32_t stepMs = 100;  // catch-up step inside the target slot
+  bool seek = false;      // play live from seekMs
+  uint32_t seekMs = 0;
+  bool capture = false;   // render offline to a video file (or a folder of PNGs plus a WAV)
+  std::string captureFile;
+  uint32_t fpsNum = 60;
+  uint32_t fpsDen = 1;
+  uint32_t fromMs = 0;
+  uint32_t toMs = 242301;  // the show's last frame
+  bool bench = false;
+  uint32_t benchFrames = 60;
+  std::string benchJson;
+  bool reportStartup = false;
 };
 
 // False with a one-line reason in *error when the command line cannot be used.

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Png.h"
+#include "platform/ProcessTime.h"
 #include "shell/Catchup.h"
 #include "shell/DemoWindow.h"
 #include "shell/MusicTrack.h"
@@ -29,6 +30,16 @@ bool startDisplay(DisplayMode mode) {
   return false;
 }
 
+void reportingFrameCallback() {
+  static bool reported = false;
+  if (!reported) {
+    reported = true;
+    std::fprintf(stderr, "kelvarn: first frame %.0f ms after the process started\n",
+                 msSinceProcessStart());
+  }
+  frameCallback();
+}
+
 bool interactiveDisplay() {
   const char* driver = SDL_GetCurrentVideoDriver();
   return driver && SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0;
@@ -51,8 +62,12 @@ int playShow(const Options& options) {
   window.enterFullscreen(800, 600);
   prepareStartup();
   prepareScenes();
-  music.play(0);
-  window.setFrameCallback(frameCallback);
+  if (options.seek) {
+    catchUpTo(options.seekMs, options.stepMs);  // scenes carry state: reach the moment as a run would
+    continueFrameClockLive(options.seekMs);
+  }
+  music.play(static_cast<int>(options.seekMs));
+  window.setFrameCallback(options.reportStartup ? reportingFrameCallback : frameCallback);
   int exitCode = window.run();
   music.close();
   window.destroy();

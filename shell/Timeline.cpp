@@ -57,3 +57,9 @@ void fillSceneTable(SceneTable& table) {
   for (int i = 0; i <= sceneCount; ++i) table.start[i] = starts[i];
   for (int i = 0; i < sceneCount; ++i) table.slot[i] = scenes[i];
 }
+
+void continueFrameClockLive(uint32_t elapsed) {
+  useWallClock();
+  showClock.latched = true;
+  showClock.startTime = readClock() - elapsed;
+}

@@ -36,3 +36,5 @@ bool stepFrame(FrameClock& clock, const SceneTable& table, uint32_t now);
 // The show's frame callback: reads the clock once and posts the quit when the show has run out.
 void frameCallback();
 void resetFrameClock();
+// Goes on live from elapsed ms: the wall clock drives the frames from here on.
+void continueFrameClockLive(uint32_t elapsed);

@@ -1,3 +1,5 @@
+#include "shell/Bench.h"
+#include "shell/Capture.h"
 #include "shell/DataDir.h"
 #include "shell/Options.h"
 #include "shell/Show.h"
@@ -25,7 +27,10 @@ int main(int argc, char** argv) {
   }
   if (enterDataFolder(executableDir, KELVARN_SHARE_DIR).empty())
     std::fprintf(stderr, "kelvarn: no data/ folder found; pictures and music will be missing\n");
-  int code = options.shot ? renderShot(options) : playShow(options);
+  int code = options.shot      ? renderShot(options)
+             : options.capture ? captureShow(options)
+             : options.bench   ? benchShow(options)
+                               : playShow(options);
   SDL_Quit();
   return code;
 }

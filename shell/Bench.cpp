@@ -1,0 +1,118 @@
+#include "shell/Bench.h"
+
+#include "platform/Clock.h"
+#include "platform/Display.h"
+#include "platform/ProcessTime.h"
+#include "shell/DemoWindow.h"
+#include "shell/Preparation.h"
+#include "shell/Show.h"
+#include "shell/Timeline.h"
+
+#include <SDL_opengl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace {
+const char* const slotNames[sceneCount] = {
+    "opening", "Shift 1", "tunnel", "Shift 2", "credits",
+    "Shift 3", "greetings", "Shift 4", "spiral columns", "end scroller"};
+
+double timedFrame(uint32_t elapsed) {
+  setVirtualClock(elapsed);
+  double t0 = steadyMs();
+  frameCallback();
+  glFinish();
+  return steadyMs() - t0;
+}
+}  // namespace
+
+FrameStats frameStats(std::vector<double> ms) {
+  FrameStats s;
+  if (ms.empty()) return s;
+  std::sort(ms.begin(), ms.end());
+  double sum = 0;
+  for (double v : ms) sum += v;
+  s.mean = sum / ms.size();
+  size_t n = ms.size();
+  s.median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2.0;
+  size_t rank = static_cast<size_t>(std::ceil(0.95 * n));  // nearest rank
+  s.p95 = ms[std::min(n, std::max<size_t>(rank, 1)) - 1];
+  s.fps = s.mean > 0 ? 1000.0 / s.mean : 0.0;
+  return s;
+}
+
+int benchShow(const Options& o) {
+  const char* why = "";
+  if (!startVideo(DisplayMode::Offscreen, &why)) {
+    std::fprintf(stderr, "kelvarn: cannot start offscreen rendering: %s\n", why);
+    return exitUsage;
+  }
+  DemoWindow window;
+  if (!window.create("test", DisplayMode::Offscreen, 0, 0, 800, 600)) {
+    window.destroy();
+    return exitNoWindow;
+  }
+  setSwapInterval(false);
+  double prepStart = steadyMs();
+  prepareStartup();
+  prepareScenes();
+  glFinish();
+  double prepMs = steadyMs() - prepStart;
+  resetFrameClock();
+  timedFrame(0);
+  double firstFrameMs = msSinceProcessStart();
+
+  FrameStats stats[sceneCount];
+  uint32_t n = o.benchFrames;
+  for (int i = 0; i < sceneCount; ++i) {
+    uint32_t first = sceneTable.start[i] + 1, last = sceneTable.start[i + 1];
+    std::vector<double> times;
+    times.reserve(n);
+    for (uint32_t j = 0; j < n; ++j)
+      times.push_back(timedFrame(first + static_cast<uint32_t>(
+                                             static_cast<uint64_t>(last - first) * j / (n - 1))));
+    stats[i] = frameStats(times);
+  }
+  const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  std::string gl = renderer ? renderer : "unknown";
+
+  std::printf("slot  scene           frames   mean ms  median ms   p95 ms      fps\n");
+  for (int i = 0; i < sceneCount; ++i)
+    std::printf("%4d  %-14s %7u %9.2f %10.2f %8.2f %8.1f\n", i, slotNames[i], n, stats[i].mean,
+                stats[i].median, stats[i].p95, stats[i].fps);
+  std::printf("start-up preparation: %.0f ms\n", prepMs);
+  std::printf("process start to first frame: %.0f ms\n", firstFrameMs);
+  std::printf("GL renderer: %s\n", gl.c_str());
+
+  int code = 0;
+  if (!o.benchJson.empty()) {
+    FILE* f = std::fopen(o.benchJson.c_str(), "w");
+    if (!f) {
+      std::fprintf(stderr, "kelvarn: cannot write %s\n", o.benchJson.c_str());
+      code = exitNoWindow;
+    } else {
+      std::string escaped;
+      for (char c : gl) {
+        if (c == '"' || c == '\\') escaped += '\\';
+        if (static_cast<unsigned char>(c) >= 0x20) escaped += c;
+      }
+      std::fprintf(f, "{\n  \"framesPerSlot\": %u,\n  \"slots\": [\n", n);
+      for (int i = 0; i < sceneCount; ++i)
+        std::fprintf(f,
+                     "    {\"slot\": %d, \"scene\": \"%s\", \"meanMs\": %.3f, \"medianMs\": %.3f, "
+                     "\"p95Ms\": %.3f, \"fps\": %.2f}%s\n",
+                     i, slotNames[i], stats[i].mean, stats[i].median, stats[i].p95, stats[i].fps,
+                     i + 1 < sceneCount ? "," : "");
+      std::fprintf(f,
+                   "  ],\n  \"preparationMs\": %.1f,\n  \"processStartToFirstFrameMs\": %.1f,\n"
+                   "  \"renderer\": \"%s\"\n}\n",
+                   prepMs, firstFrameMs, escaped.c_str());
+      if (std::fclose(f) != 0) code = exitNoWindow;
+    }
+  }
+  window.destroy();
+  return code;
+}

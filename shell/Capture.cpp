@@ -1,0 +1,273 @@
+#include "shell/Capture.h"
+
+#include "platform/Clock.h"
+#include "platform/Display.h"
+#include "platform/ProcessTime.h"
+#include "shell/Catchup.h"
+#include "shell/DemoWindow.h"
+#include "shell/Preparation.h"
+#include "shell/Show.h"
+#include "shell/Timeline.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+const char* const musicPath = "data/music/tessaloop.mp3";
+constexpr int exitCaptureFailed = 3;
+constexpr int exitInterrupted = 130;
+
+volatile sig_atomic_t stopRequested = 0;
+void requestStop(int) { stopRequested = 1; }
+
+bool endsWith(const std::string& s, const char* tail) {
+  size_t n = std::strlen(tail);
+  return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool fileExists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0;
+}
+
+std::string findProgram(const char* name) {
+  const char* path = getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    std::string candidate = dirs.substr(start, end - start) + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return "";
+}
+
+// Checks that the output can be written before any frame is rendered.
+bool outputWritable(const std::string& file, bool folder, std::string* why) {
+  if (folder) {
+    std::string dir = file;
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    if (!isDirectory(dir) && mkdir(dir.c_str(), 0755) != 0) {
+      *why = "cannot make the folder " + dir + ": " + std::strerror(errno);
+      return false;
+    }
+    if (access(dir.c_str(), W_OK) != 0) {
+      *why = "cannot write into " + dir + ": " + std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+  if (!endsWith(file, ".mp4") && !endsWith(file, ".mkv")) {
+    *why = "the capture file must end in .mp4 or .mkv, or name a folder (ending in /)";
+    return false;
+  }
+  bool existed = fileExists(file);
+  int fd = open(file.c_str(), O_WRONLY | O_CREAT, 0644);
+  if (fd < 0) {
+    *why = "cannot write " + file + ": " + std::strerror(errno);
+    return false;
+  }
+  close(fd);
+  if (!existed) unlink(file.c_str());
+  return true;
+}
+
+std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Options& o, bool folder,
+                                         double seconds, bool withMusic) {
+  char rate[32], from[32], length[32];
+  std::snprintf(rate, sizeof rate, "%u/%u", o.fpsNum, o.fpsDen);
+  std::snprintf(from, sizeof from, "%.3f", o.fromMs / 1000.0);
+  std::snprintf(length, sizeof length, "%.3f", seconds);
+  std::vector<std::string> a = {ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
+                                "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", "800x600",
+                                "-framerate", rate, "-i", "pipe:0"};
+  if (withMusic) a.insert(a.end(), {"-ss", from, "-t", length, "-i", musicPath});
+  std::string dir = o.captureFile;
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  if (folder) {
+    a.insert(a.end(), {"-map", "0:v", "-vf", "vflip", dir + "/frame%06d.png"});
+    if (withMusic) a.insert(a.end(), {"-map", "1:a", "-c:a", "pcm_s16le", dir + "/audio.wav"});
+    return a;
+  }
+  a.insert(a.end(), {"-map", "0:v", "-vf", "vflip", "-c:v", "libx264", "-preset", "veryfast",
+                     "-tune", "animation", "-crf", "18", "-pix_fmt", "yuv420p"});
+  if (withMusic) a.insert(a.end(), {"-map", "1:a", "-c:a", "aac", "-b:a", "192k"});
+  if (endsWith(o.captureFile, ".mp4")) a.insert(a.end(), {"-movflags", "+faststart"});
+  a.push_back(o.captureFile);
+  return a;
+}
+
+// ffmpeg runs in its own process group, so Ctrl-C reaches only us and we can close the pipe
+// cleanly, which lets it finish a playable file.
+pid_t startEncoder(const std::vector<std::string>& args, int* writeEnd) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
+  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attr, 0);
+  std::vector<char*> argv;
+  for (const std::string& s : args) argv.push_back(const_cast<char*>(s.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attr);
+  close(fds[0]);
+  if (pid < 0) {
+    close(fds[1]);
+    return -1;
+  }
+  *writeEnd = fds[1];
+  return pid;
+}
+
+bool writeAll(int fd, const unsigned char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+void showProgress(uint32_t done, uint32_t total, double startedMs, bool final) {
+  double elapsed = (steadyMs() - startedMs) / 1000.0;
+  double fps = elapsed > 0 ? done / elapsed : 0.0;
+  double left = fps > 0 ? (total - done) / fps : 0.0;
+  int filled = total ? static_cast<int>(30.0 * done / total) : 30;
+  char bar[31];
+  for (int i = 0; i < 30; ++i) bar[i] = i < filled ? '#' : '-';
+  bar[30] = '\0';
+  std::fprintf(stderr, "\r[%s] %u/%u frames  %.1f fps  %d:%02d left ", bar, done, total, fps,
+               static_cast<int>(left) / 60, static_cast<int>(left) % 60);
+  if (final) std::fputc('\n', stderr);
+}
+}  // namespace
+
+uint32_t captureFrameTime(uint32_t fromMs, uint32_t k, uint32_t num, uint32_t den) {
+  return fromMs + static_cast<uint32_t>(std::llround(1000.0 * k * den / num));
+}
+
+uint32_t captureFrameCount(uint32_t fromMs, uint32_t toMs, uint32_t num, uint32_t den) {
+  if (toMs < fromMs) return 0;
+  uint32_t k = static_cast<uint32_t>(std::floor((toMs - fromMs) * static_cast<double>(num) /
+                                                (1000.0 * den)));
+  while (captureFrameTime(fromMs, k + 1, num, den) <= toMs) ++k;
+  while (k > 0 && captureFrameTime(fromMs, k, num, den) > toMs) --k;
+  return k + 1;
+}
+
+int captureShow(const Options& o) {
+  std::string ffmpeg = findProgram("ffmpeg");
+  if (ffmpeg.empty()) {
+    std::fprintf(stderr, "kelvarn: --capture needs the ffmpeg program, which is not on PATH\n");
+    return exitUsage;
+  }
+  bool folder = endsWith(o.captureFile, "/") || isDirectory(o.captureFile);
+  std::string why;
+  if (!outputWritable(o.captureFile, folder, &why)) {
+    std::fprintf(stderr, "kelvarn: %s\n", why.c_str());
+    return exitUsage;
+  }
+  const char* videoWhy = "";
+  if (!startVideo(DisplayMode::Offscreen, &videoWhy)) {
+    std::fprintf(stderr, "kelvarn: cannot start offscreen rendering: %s\n", videoWhy);
+    return exitUsage;
+  }
+  DemoWindow window;
+  if (!window.create("test", DisplayMode::Offscreen, 0, 0, 800, 600)) {
+    window.destroy();
+    return exitNoWindow;
+  }
+  prepareStartup();
+  prepareScenes();
+
+  uint32_t total = captureFrameCount(o.fromMs, o.toMs, o.fpsNum, o.fpsDen);
+  double seconds = static_cast<double>(total) * o.fpsDen / o.fpsNum;
+  bool withMusic = fileExists(musicPath);
+  if (!withMusic) std::fprintf(stderr, "kelvarn: %s is missing; the capture has no sound\n", musicPath);
+  int pipeFd = -1;
+  pid_t encoder = startEncoder(ffmpegArguments(ffmpeg, o, folder, seconds, withMusic), &pipeFd);
+  if (encoder < 0) {
+    std::fprintf(stderr, "kelvarn: cannot start %s\n", ffmpeg.c_str());
+    window.destroy();
+    return exitCaptureFailed;
+  }
+  signal(SIGPIPE, SIG_IGN);
+  struct sigaction stop {};
+  stop.sa_handler = requestStop;
+  sigaction(SIGINT, &stop, nullptr);
+  sigaction(SIGTERM, &stop, nullptr);
+
+  std::vector<unsigned char> frame(800 * 600 * 3);
+  double started = steadyMs(), lastShown = 0.0;
+  uint32_t done = 0;
+  bool pipeBroken = false;
+  for (uint32_t k = 0; k < total && !stopRequested; ++k) {
+    uint32_t elapsed = captureFrameTime(o.fromMs, k, o.fpsNum, o.fpsDen);
+    if (k == 0) {
+      catchUpTo(elapsed, o.stepMs);
+    } else {
+      setVirtualClock(elapsed);
+      frameCallback();
+    }
+    readScreenPixels(window.screen, frame.data(), false);  // ffmpeg turns it upright
+    if (!writeAll(pipeFd, frame.data(), frame.size())) {
+      pipeBroken = true;
+      break;
+    }
+    ++done;
+    if (steadyMs() - lastShown > 250.0) {
+      showProgress(done, total, started, false);
+      lastShown = steadyMs();
+    }
+  }
+  showProgress(done, total, started, true);
+  close(pipeFd);
+  int status = 0;
+  while (waitpid(encoder, &status, 0) < 0 && errno == EINTR) {
+  }
+  window.destroy();
+  bool encoderOk = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (pipeBroken || !encoderOk) {
+    std::fprintf(stderr, "kelvarn: ffmpeg %s after %u of %u frames; %s is incomplete\n",
+                 WIFSIGNALED(status) ? "was killed" : "failed", done, total, o.captureFile.c_str());
+    return exitCaptureFailed;
+  }
+  if (stopRequested) {
+    std::fprintf(stderr, "kelvarn: stopped after %u of %u frames; %s holds them\n", done, total,
+                 o.captureFile.c_str());
+    return exitInterrupted;
+  }
+  return 0;
+}
