@@ -1,0 +1,137 @@
+// The production tools around the show: capture, benchmark, and offscreen frames agreeing
+// with a straight run.
+#include "shell/Bench.h"
+#include "shell/Capture.h"
+#include "tests/ProgramRun.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+// Share of channels differing by more than 24 levels.
+double pictureDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+  if (a.size() != b.size() || a.empty()) return 1.0;
+  size_t off = 0;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::abs(int(a[i]) - int(b[i])) > 24) ++off;
+  return double(off) / a.size();
+}
+
+std::string probe(const std::string& file, const std::string& entries) {
+  std::string out = testTmp("probe.txt");
+  std::string cmd = "ffprobe -v error -count_frames -show_entries " + entries +
+                    " -of default=noprint_wrappers=1 " + file + " >" + out + " 2>&1";
+  if (std::system(cmd.c_str()) != 0) return "";
+  std::ifstream in(out);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+}  // namespace
+
+TEST(Capture, FrameTimesAndCounts) {
+  EXPECT_EQ(captureFrameCount(0, 242301, 60, 1), 14539u);  // 0 .. 242300 ms in 1/60 s steps
+  EXPECT_EQ(captureFrameCount(1000, 1000, 60, 1), 1u);
+  EXPECT_EQ(captureFrameCount(0, 1000, 30, 1), 31u);
+  EXPECT_EQ(captureFrameTime(0, 1, 60000, 1001), 17u);      // 16.683 ms rounds to 17
+  EXPECT_EQ(captureFrameTime(0, 60, 60000, 1001), 1001u);   // exactly 60 frames per 1.001 s
+  EXPECT_EQ(captureFrameTime(500, 3, 10, 1), 800u);
+  EXPECT_EQ(captureFrameCount(10, 5, 60, 1), 0u);
+}
+
+TEST(Capture, ShortRangeMakesAVideoWithSound) {
+  std::string file = testTmp("capture.mp4");
+  std::remove(file.c_str());
+  ProgramResult r = runKelvarn("env -u DISPLAY KELVARN --capture " + file +
+                               " --from 31000 --to 32000 --fps 25");
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string video = probe(file, "stream=codec_type,width,height,r_frame_rate,nb_read_frames");
+  EXPECT_NE(video.find("codec_type=video"), std::string::npos) << video;
+  EXPECT_NE(video.find("width=800"), std::string::npos) << video;
+  EXPECT_NE(video.find("height=600"), std::string::npos) << video;
+  EXPECT_NE(video.find("r_frame_rate=25/1"), std::string::npos) << video;
+  EXPECT_NE(video.find("nb_read_frames=26"), std::string::npos) << video;
+  struct stat st {};
+  if (stat("data/music/tessaloop.mp3", &st) == 0) {
+    EXPECT_NE(video.find("codec_type=audio"), std::string::npos) << video;
+  }
+}
+
+TEST(Capture, RefusesBadRequestsBeforeRendering) {
+  struct Case {
+    std::string args;
+    std::string says;
+  };
+  const Case cases[] = {
+      {"--capture " + testTmp("x.mp4") + " --fps 0", "--fps"},
+      {"--capture " + testTmp("x.mp4") + " --fps 30/0", "--fps"},
+      {"--capture " + testTmp("x.mp4") + " --from 5000 --to 4000", "--from"},
+      {"--capture " + testTmp("x.mp4") + " --to 999999", "--to"},
+      {"--capture /proc/no-such-dir/x.mp4", "cannot write"},
+      {"--capture " + testTmp("x.avi"), ".mp4"},
+  };
+  for (const Case& c : cases) {
+    ProgramResult r = runKelvarn("KELVARN " + c.args);
+    EXPECT_EQ(r.status, 2) << c.args;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args << ": " << r.err;
+  }
+  ProgramResult noFfmpeg =
+      runKelvarn("env PATH=/nonexistent KELVARN --capture " + testTmp("x.mp4") + " --to 100");
+  EXPECT_EQ(noFfmpeg.status, 2);
+  EXPECT_NE(noFfmpeg.err.find("ffmpeg"), std::string::npos) << noFfmpeg.err;
+}
+
+TEST(Capture, EncoderDyingMidwayIsAnErrorNotAHang) {
+  // A stand-in ffmpeg that takes a few frames, then dies.
+  std::string dir = testTmp("fakebin");
+  mkdir(dir.c_str(), 0755);
+  std::string fake = dir + "/ffmpeg";
+  std::ofstream(fake) << "#!/bin/sh\nhead -c 3000000 >/dev/null\nexit 1\n";
+  chmod(fake.c_str(), 0755);
+  ProgramResult r = runKelvarn("env PATH=" + dir + ":/usr/bin:/bin timeout 60 KELVARN --capture " +
+                               testTmp("dies.mp4") + " --from 0 --to 20000 --fps 30");
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.status, 124) << "hung";
+  EXPECT_NE(r.err.find("ffmpeg"), std::string::npos) << r.err;
+}
+
+TEST(Bench, JsonIsWellFormed) {
+  std::string json = testTmp("bench.json");
+  std::remove(json.c_str());
+  ProgramResult r = runKelvarn("env -u DISPLAY KELVARN --bench --frames 2 --bench-json " + json);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("GL renderer"), std::string::npos);
+  std::string check = "python3 -c \"import json,sys; d=json.load(open('" + json +
+                      "')); assert len(d['slots'])==10; assert all(s['fps']>0 for s in d['slots'])\"";
+  EXPECT_EQ(std::system(check.c_str()), 0);
+
+  FrameStats s = frameStats({4, 1, 3, 2, 100});
+  EXPECT_DOUBLE_EQ(s.median, 3);
+  EXPECT_DOUBLE_EQ(s.p95, 100);
+  EXPECT_DOUBLE_EQ(s.mean, 22);
+}
+
+TEST(OffscreenFrames, ShotAgreesWithAStraightRun) {
+  // A straight run renders every frame from the start; --shot catches up with a few. Scenes
+  // carry state from frame to frame, so the two must still show the same picture.
+  for (unsigned ms : {12000u, 40000u}) {
+    std::string dir = testTmp("straight" + std::to_string(ms)) + "/";
+    std::system(("rm -rf " + dir).c_str());
+    ProgramResult straight = runKelvarn("env -u DISPLAY KELVARN --capture " + dir +
+                                        " --from 0 --to " + std::to_string(ms) + " --fps 10");
+    ASSERT_EQ(straight.status, 0) << straight.err;
+    std::string shot = testTmp("shot" + std::to_string(ms) + ".png");
+    ProgramResult r = runKelvarn("env -u DISPLAY KELVARN --shot " + std::to_string(ms) + " " + shot);
+    ASSERT_EQ(r.status, 0) << r.err;
+    int w = 0, h = 0, w2 = 0, h2 = 0;
+    char last[64];
+    std::snprintf(last, sizeof last, "frame%06u.png", ms / 100 + 1);
+    auto a = readPngRgb(dir + last, &w, &h);
+    auto b = readPngRgb(shot, &w2, &h2);
+    ASSERT_FALSE(a.empty()) << dir + last;
+    EXPECT_LT(pictureDifference(a, b), 0.02) << ms;
+  }
+}
