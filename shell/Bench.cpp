@@ -4,7 +4,6 @@
 #include "platform/Display.h"
 #include "platform/ProcessTime.h"
 #include "shell/DemoWindow.h"
-#include "shell/Preparation.h"
 #include "shell/Show.h"
 #include "shell/Timeline.h"
 
@@ -45,22 +44,12 @@ FrameStats frameStats(std::vector<double> ms) {
 }
 
 int benchShow(const Options& o) {
-  const char* why = "";
-  if (!startVideo(DisplayMode::Offscreen, &why)) {
-    std::fprintf(stderr, "kelvarn: cannot start offscreen rendering: %s\n", why);
-    return exitUsage;
-  }
   DemoWindow window;
-  if (!window.create("test", DisplayMode::Offscreen, 0, 0, 800, 600)) {
-    window.destroy();
-    return exitNoWindow;
-  }
-  setSwapInterval(false);
+  int failed = 0;
   double prepStart = steadyMs();
-  prepareStartup();
-  prepareScenes();
+  if (!openOffscreenShow(window, o, &failed)) return failed;
   glFinish();
-  double prepMs = steadyMs() - prepStart;
+  double prepMs = steadyMs() - prepStart;  // window, GL context and every scene's preparation
   resetFrameClock();
   timedFrame(0);
   double firstFrameMs = msSinceProcessStart();
@@ -113,6 +102,6 @@ int benchShow(const Options& o) {
       if (std::fclose(f) != 0) code = exitNoWindow;
     }
   }
-  window.destroy();
+  closeShow(window);
   return code;
 }

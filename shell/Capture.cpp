@@ -5,7 +5,6 @@
 #include "platform/ProcessTime.h"
 #include "shell/Catchup.h"
 #include "shell/DemoWindow.h"
-#include "shell/Preparation.h"
 #include "shell/Show.h"
 #include "shell/Timeline.h"
 
@@ -199,18 +198,9 @@ int captureShow(const Options& o) {
     std::fprintf(stderr, "kelvarn: %s\n", why.c_str());
     return exitUsage;
   }
-  const char* videoWhy = "";
-  if (!startVideo(DisplayMode::Offscreen, &videoWhy)) {
-    std::fprintf(stderr, "kelvarn: cannot start offscreen rendering: %s\n", videoWhy);
-    return exitUsage;
-  }
   DemoWindow window;
-  if (!window.create("test", DisplayMode::Offscreen, 0, 0, 800, 600)) {
-    window.destroy();
-    return exitNoWindow;
-  }
-  prepareStartup();
-  prepareScenes();
+  int failed = 0;
+  if (!openOffscreenShow(window, o, &failed)) return failed;
 
   uint32_t total = captureFrameCount(o.fromMs, o.toMs, o.fpsNum, o.fpsDen);
   double seconds = static_cast<double>(total) * o.fpsDen / o.fpsNum;
@@ -220,7 +210,7 @@ int captureShow(const Options& o) {
   pid_t encoder = startEncoder(ffmpegArguments(ffmpeg, o, folder, seconds, withMusic), &pipeFd);
   if (encoder < 0) {
     std::fprintf(stderr, "kelvarn: cannot start %s\n", ffmpeg.c_str());
-    window.destroy();
+    closeShow(window);
     return exitCaptureFailed;
   }
   signal(SIGPIPE, SIG_IGN);
@@ -257,7 +247,7 @@ int captureShow(const Options& o) {
   int status = 0;
   while (waitpid(encoder, &status, 0) < 0 && errno == EINTR) {
   }
-  window.destroy();
+  closeShow(window);
   bool encoderOk = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   if (pipeBroken || !encoderOk) {
     std::fprintf(stderr, "kelvarn: ffmpeg %s after %u of %u frames; %s is incomplete\n",

@@ -51,6 +51,8 @@ const char* optionsHelp() {
          "    --frames N        frames timed per scene (default 60)\n"
          "    --bench-json FILE the same figures as JSON\n"
          "  --report-startup    print the time from process start to the first frame\n"
+         "  --gl-check          report every GL error after start-up and each frame, with the\n"
+         "                      scene and its time (also KELVARN_GL_CHECK=1)\n"
          "  --help              this text\n";
 }
 
@@ -134,6 +136,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
     } else if (!std::strcmp(a, "--bench-json")) {
       if (!need(1)) return false;
       o.benchJson = argv[++i];
+    } else if (!std::strcmp(a, "--gl-check")) {
+      o.glCheck = true;
     } else if (!std::strcmp(a, "--report-startup")) {
       o.reportStartup = true;
     } else {
@@ -141,6 +145,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
       return false;
     }
   }
+  const char* check = std::getenv("KELVARN_GL_CHECK");
+  if (check && *check && std::strcmp(check, "0") != 0) o.glCheck = true;
   int modes = int(o.shot) + int(o.capture) + int(o.bench) + int(o.seek);
   if (modes > 1) {
     *error = "--shot, --capture, --bench and --seek cannot be combined";

@@ -26,6 +26,7 @@ struct Options {
   uint32_t benchFrames = 60;
   std::string benchJson;
   bool reportStartup = false;
+  bool glCheck = false;  // glGetError after start-up and every frame (also KELVARN_GL_CHECK=1)
 };
 
 // False with a one-line reason in *error when the command line cannot be used.

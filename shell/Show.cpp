@@ -46,6 +46,33 @@ bool interactiveDisplay() {
 }
 }  // namespace
 
+void prepareShow(const Options& options) {
+  prepareStartup();
+  prepareScenes();
+  enableGlChecks(options.glCheck);
+  if (options.glCheck) reportGlErrors("start-up");
+}
+
+bool openOffscreenShow(DemoWindow& window, const Options& options, int* exitCode) {
+  if (!startDisplay(DisplayMode::Offscreen)) {
+    *exitCode = exitUsage;
+    return false;
+  }
+  allowDialogs(false);
+  if (!window.create("test", DisplayMode::Offscreen, 0, 0, 800, 600)) {
+    closeShow(window);
+    *exitCode = exitNoWindow;
+    return false;
+  }
+  prepareShow(options);
+  return true;
+}
+
+void closeShow(DemoWindow& window) {
+  window.destroy();
+  stopVideo();
+}
+
 int playShow(const Options& options) {
   DemoWindow window;
   if (!startDisplay(options.mode)) return exitUsage;
@@ -60,8 +87,7 @@ int playShow(const Options& options) {
   }
   setSwapInterval(options.vsync);
   window.enterFullscreen(800, 600);
-  prepareStartup();
-  prepareScenes();
+  prepareShow(options);
   if (options.seek) {
     catchUpTo(options.seekMs, options.stepMs);  // scenes carry state: reach the moment as a run would
     continueFrameClockLive(options.seekMs);
@@ -70,27 +96,18 @@ int playShow(const Options& options) {
   window.setFrameCallback(options.reportStartup ? reportingFrameCallback : frameCallback);
   int exitCode = window.run();
   music.close();
-  window.destroy();
-  stopVideo();
+  closeShow(window);
   return exitCode;
 }
 
 int renderShot(const Options& options) {
-  if (!startDisplay(DisplayMode::Offscreen)) return exitUsage;
-  allowDialogs(false);
   DemoWindow window;
-  if (!window.create("test", DisplayMode::Offscreen, 0, 0, 800, 600)) {
-    window.destroy();
-    stopVideo();
-    return exitNoWindow;
-  }
-  prepareStartup();
-  prepareScenes();
+  int failed = 0;
+  if (!openOffscreenShow(window, options, &failed)) return failed;
   catchUpTo(options.shotMs, options.stepMs);
   std::vector<unsigned char> rgb(static_cast<size_t>(window.screen.width) * window.screen.height * 3);
   readScreenPixels(window.screen, rgb.data());
   bool written = writePng(options.shotFile, window.screen.width, window.screen.height, rgb.data());
-  window.destroy();
-  stopVideo();
+  closeShow(window);
   return written ? 0 : exitNoWindow;
 }

@@ -6,11 +6,15 @@
 
 #include <SDL_opengl.h>
 
+#include <cstdio>
+
 SceneTable sceneTable{};
 
 namespace {
 FrameClock showClock;
-}
+bool glChecks = false;
+int glErrorsSeen = 0;
+}  // namespace
 
 uint32_t elapsedAt(FrameClock& clock, uint32_t now) {
   if (!clock.latched) {
@@ -38,13 +42,36 @@ bool stepFrame(FrameClock& clock, const SceneTable& table, uint32_t now) {
   glLoadIdentity();
   float t = 0.0f;
   int slot = findSlot(table, elapsed, &t);
+  clock.lastSlot = slot;
+  clock.lastT = t;
   if (slot >= 0) table.slot[slot](1, t);
   return elapsed > table.start[sceneCount];
 }
 
 void frameCallback() {
-  if (stepFrame(showClock, sceneTable, readClock())) postQuit(0);
+  bool ended = stepFrame(showClock, sceneTable, readClock());
+  if (glChecks) {
+    char where[64];
+    std::snprintf(where, sizeof where, "slot %d at t = %.6f", showClock.lastSlot,
+                  static_cast<double>(showClock.lastT));
+    reportGlErrors(where);
+  }
+  if (ended) postQuit(0);
 }
+
+void enableGlChecks(bool on) { glChecks = on; }
+
+int reportGlErrors(const char* where) {
+  int found = 0;
+  for (GLenum e = glGetError(); e != GL_NO_ERROR && found < 32; e = glGetError()) {
+    std::fprintf(stderr, "kelvarn: GL error 0x%04x in %s\n", e, where);
+    ++found;
+  }
+  glErrorsSeen += found;
+  return found;
+}
+
+int glErrorCount() { return glErrorsSeen; }
 
 void resetFrameClock() { showClock = FrameClock{}; }
 

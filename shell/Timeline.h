@@ -18,10 +18,12 @@ extern SceneTable sceneTable;
 // Fills the show's timeline with its ten scenes.
 void fillSceneTable(SceneTable& table);
 
-// The frame clock: the counter value latched on the first frame.
+// The frame clock: the counter value latched on the first frame, and what the last frame drew.
 struct FrameClock {
   uint32_t startTime = 0;
   bool latched = false;
+  int lastSlot = -1;
+  float lastT = 0.0f;
 };
 
 // Elapsed ms of a frame read at `now` (latching the start on the first frame).
@@ -38,3 +40,9 @@ void frameCallback();
 void resetFrameClock();
 // Goes on live from elapsed ms: the wall clock drives the frames from here on.
 void continueFrameClockLive(uint32_t elapsed);
+
+// Debug switch: glGetError after every frame, each error reported with the slot and t.
+void enableGlChecks(bool on);
+// Reports pending GL errors as happening in `where`; returns how many there were.
+int reportGlErrors(const char* where);
+int glErrorCount();
