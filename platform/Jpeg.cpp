@@ -36,6 +36,16 @@ bool readWholeFile(const char* path, std::unique_ptr<unsigned char[]>& bytes, si
   return true;
 }
 
+// CMYK JPGs hold inverted inks (255 = no ink), as Adobe writes them and TurboJPEG reads them.
+void convertCmykToRgb(const unsigned char* cmyk, size_t pixels, unsigned char* rgb) {
+  for (size_t i = 0; i < pixels; ++i, cmyk += 4, rgb += 3) {
+    const unsigned k = cmyk[3];
+    rgb[0] = static_cast<unsigned char>((cmyk[0] * k + 127) / 255);
+    rgb[1] = static_cast<unsigned char>((cmyk[1] * k + 127) / 255);
+    rgb[2] = static_cast<unsigned char>((cmyk[2] * k + 127) / 255);
+  }
+}
+
 struct Decompressor {
   tjhandle handle = tjInitDecompress();
   ~Decompressor() {
@@ -62,15 +72,28 @@ bool decodeJpg(const char* path, JpegPicture& picture, std::string* why) {
   if (width <= 0 || height <= 0) return fail(why, "picture has no pixels");
   if (width > maxJpegSide || height > maxJpegSide) return fail(why, "picture too large");
 
-  const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
-  std::unique_ptr<unsigned char[]> rgb = allocateZeroed(bytes);
-  if (!rgb) return fail(why, "out of memory");
+  const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+  const bool cmyk = colourspace == TJCS_CMYK || colourspace == TJCS_YCCK;
+  // TurboJPEG gives CMYK pictures only as CMYK pixels; they are turned into RGB here.
+  const int pixelFormat = cmyk ? TJPF_CMYK : TJPF_RGB;
+  const int pixelSize = cmyk ? 4 : 3;
+  std::unique_ptr<unsigned char[]> decoded = allocateZeroed(pixels * pixelSize);
+  if (!decoded) return fail(why, "out of memory");
   // Any warning (a truncated scan above all) fails the load; LIMITSCANS stops progressive files
   // built to take forever.
   const int flags = TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
-  if (tjDecompress2(decoder.handle, file.get(), static_cast<unsigned long>(fileSize), rgb.get(),
-                    width, width * 3, height, TJPF_RGB, flags) != 0)
+  if (tjDecompress2(decoder.handle, file.get(), static_cast<unsigned long>(fileSize),
+                    decoded.get(), width, width * pixelSize, height, pixelFormat, flags) != 0)
     return fail(why, std::string("cannot decode: ") + tjGetErrorStr2(decoder.handle));
+  file.reset();
+  std::unique_ptr<unsigned char[]> rgb;
+  if (cmyk) {
+    rgb = allocateZeroed(pixels * 3);
+    if (!rgb) return fail(why, "out of memory");
+    convertCmykToRgb(decoded.get(), pixels, rgb.get());
+  } else {
+    rgb = std::move(decoded);
+  }
 
   picture.width = width;
   picture.height = height;
