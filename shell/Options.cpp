@@ -50,6 +50,8 @@ const char* optionsHelp() {
          "  --bench             time every scene offscreen without vsync and print a table\n"
          "    --frames N        frames timed per scene (default 60)\n"
          "    --bench-json FILE the same figures as JSON\n"
+         "  --soak              the whole show offscreen through the frame loop at --fps\n"
+         "                      (default 60) of virtual time, GL errors checked, memory reported\n"
          "  --report-startup    print the time from process start to the first frame\n"
          "  --gl-check          report every GL error after start-up and each frame, with the\n"
          "                      scene and its time (also KELVARN_GL_CHECK=1)\n"
@@ -136,6 +138,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
     } else if (!std::strcmp(a, "--bench-json")) {
       if (!need(1)) return false;
       o.benchJson = argv[++i];
+    } else if (!std::strcmp(a, "--soak")) {
+      o.soak = true;
     } else if (!std::strcmp(a, "--gl-check")) {
       o.glCheck = true;
     } else if (!std::strcmp(a, "--report-startup")) {
@@ -147,16 +151,16 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
   }
   const char* check = std::getenv("KELVARN_GL_CHECK");
   if (check && *check && std::strcmp(check, "0") != 0) o.glCheck = true;
-  int modes = int(o.shot) + int(o.capture) + int(o.bench) + int(o.seek);
+  int modes = int(o.shot) + int(o.capture) + int(o.bench) + int(o.seek) + int(o.soak);
   if (modes > 1) {
-    *error = "--shot, --capture, --bench and --seek cannot be combined";
+    *error = "--shot, --capture, --bench, --soak and --seek cannot be combined";
     return false;
   }
   if (o.capture && o.fromMs > o.toMs) {
     *error = "--from must not be later than --to";
     return false;
   }
-  if (o.shot || o.capture || o.bench) o.mode = DisplayMode::Offscreen;
+  if (o.shot || o.capture || o.bench || o.soak) o.mode = DisplayMode::Offscreen;
   if (o.bench) o.vsync = false;
   return true;
 }

@@ -26,6 +26,7 @@ struct Options {
   uint32_t benchFrames = 60;
   std::string benchJson;
   bool reportStartup = false;
+  bool soak = false;  // the whole show offscreen through the frame loop, at --fps of virtual time
   bool glCheck = false;  // glGetError after start-up and every frame (also KELVARN_GL_CHECK=1)
 };
 

@@ -3,6 +3,7 @@
 #include "shell/DataDir.h"
 #include "shell/Options.h"
 #include "shell/Show.h"
+#include "shell/Soak.h"
 
 #include <SDL.h>
 
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
   int code = options.shot      ? renderShot(options)
              : options.capture ? captureShow(options)
              : options.bench   ? benchShow(options)
+             : options.soak    ? soakShow(options)
                                : playShow(options);
   SDL_Quit();
   return code;

@@ -1,0 +1,58 @@
+#include "shell/Soak.h"
+
+#include "platform/Clock.h"
+#include "shell/Capture.h"
+#include "shell/DemoWindow.h"
+#include "shell/Show.h"
+#include "shell/Timeline.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+uint32_t soakNum = 10, soakDen = 1;
+uint32_t framesDrawn = 0;
+uint32_t lastElapsed = 0;
+long residentKb[6] = {0};
+
+long residentSetKb() {
+  FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  long kb = -1;
+  while (std::fgets(line, sizeof line, f))
+    if (std::strncmp(line, "VmRSS:", 6) == 0) kb = std::atol(line + 6);
+  std::fclose(f);
+  return kb;
+}
+
+void soakFrame() {
+  lastElapsed = captureFrameTime(0, framesDrawn, soakNum, soakDen);
+  setVirtualClock(lastElapsed);
+  frameCallback();
+  ++framesDrawn;
+  uint32_t minute = lastElapsed / 60000;
+  if (minute < 6) residentKb[minute] = residentSetKb();  // the last reading in each minute
+}
+}  // namespace
+
+int soakShow(const Options& o) {
+  Options checked = o;
+  checked.glCheck = true;
+  DemoWindow window;
+  int failed = 0;
+  if (!openOffscreenShow(window, checked, &failed)) return failed;
+  soakNum = o.fpsNum;
+  soakDen = o.fpsDen;
+  resetFrameClock();
+  window.setFrameCallback(soakFrame);
+  int code = window.run();
+  std::printf("frames drawn: %u\n", framesDrawn);
+  std::printf("last frame at elapsed %u ms (the quit follows the first frame after %u ms)\n",
+              lastElapsed, showLengthMs);
+  std::printf("GL errors: %d\n", glErrorCount());
+  for (int m = 0; m < 5; ++m)
+    std::printf("resident memory at the end of minute %d: %ld KiB\n", m + 1, residentKb[m]);
+  closeShow(window);
+  return code == 0 && glErrorCount() == 0 ? 0 : 1;
+}
