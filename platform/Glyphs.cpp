@@ -1,0 +1,257 @@
+#include "platform/Glyphs.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <strings.h>
+
+namespace {
+
+const int32_t largestHeight = 1024;  // keeps a silly request from asking for huge bitmaps
+const int32_t defaultHeight = 16;    // what a height of 0 gets
+
+int fontconfigWeight(int32_t weight) {
+  if (weight <= 0) weight = 400;
+  return FcWeightFromOpenType(std::min<int32_t>(weight, 1000));
+}
+
+// Families the request names with full strength: the family itself and the aliases that
+// configuration files declare as its equals. Fallbacks to generic families are weak.
+std::vector<std::string> strongFamilies(const FcPattern* pattern) {
+  std::vector<std::string> families;
+  FcValue value;
+  FcValueBinding binding;
+  for (int i = 0; FcPatternGetWithBinding(pattern, FC_FAMILY, i, &value, &binding) == FcResultMatch;
+       ++i) {
+    if (value.type == FcTypeString && binding == FcValueBindingStrong)
+      families.emplace_back(reinterpret_cast<const char*>(value.u.s));
+  }
+  return families;
+}
+
+bool hasFamily(const FcPattern* font, const std::vector<std::string>& wanted) {
+  FcChar8* name = nullptr;
+  for (int i = 0; FcPatternGetString(font, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
+    for (const std::string& family : wanted)
+      if (strcasecmp(family.c_str(), reinterpret_cast<const char*>(name)) == 0) return true;
+  }
+  return false;
+}
+
+FontMatch describeMatch(const FcPattern* font, const std::vector<std::string>& wanted) {
+  FontMatch match;
+  FcChar8* text = nullptr;
+  if (FcPatternGetString(font, FC_FILE, 0, &text) == FcResultMatch)
+    match.file = reinterpret_cast<const char*>(text);
+  if (FcPatternGetString(font, FC_FAMILY, 0, &text) == FcResultMatch)
+    match.family = reinterpret_cast<const char*>(text);
+  FcPatternGetInteger(font, FC_INDEX, 0, &match.index);
+  FcBool embolden = FcFalse;
+  if (FcPatternGetBool(font, FC_EMBOLDEN, 0, &embolden) == FcResultMatch)
+    match.embolden = embolden == FcTrue;
+  FcMatrix* matrix = nullptr;
+  if (FcPatternGetMatrix(font, FC_MATRIX, 0, &matrix) == FcResultMatch && matrix) {
+    match.shear[0] = matrix->xx;
+    match.shear[1] = matrix->xy;
+    match.shear[2] = matrix->yx;
+    match.shear[3] = matrix->yy;
+  }
+  match.substituted = !hasFamily(font, wanted);
+  return match;
+}
+
+// Pixel rows of a FreeType bitmap, whichever way its rows run.
+const unsigned char* bitmapRow(const FT_Bitmap& bitmap, unsigned row) {
+  if (bitmap.pitch >= 0) return bitmap.buffer + size_t(row) * unsigned(bitmap.pitch);
+  return bitmap.buffer + size_t(bitmap.rows - 1 - row) * unsigned(-bitmap.pitch);
+}
+
+bool bitmapPixel(const FT_Bitmap& bitmap, unsigned x, unsigned row) {
+  const unsigned char* line = bitmapRow(bitmap, row);
+  if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) return line[x >> 3] & (0x80 >> (x & 7));
+  if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) return line[x] >= 128;
+  return false;
+}
+
+struct Underline {
+  int32_t bottom = 0;
+  int32_t thickness = 0;  // 0: none
+};
+
+// The underline stroke the face asks for, at least one pixel thick.
+Underline underlineOf(FT_Face face) {
+  Underline line;
+  if (!FT_IS_SCALABLE(face)) {
+    line.bottom = -1;
+    line.thickness = 1;
+    return line;
+  }
+  FT_Fixed scale = face->size->metrics.y_scale;
+  FT_Pos centre = FT_MulFix(face->underline_position, scale);  // 26.6, below the baseline
+  FT_Pos thickness = std::max<FT_Pos>(FT_MulFix(face->underline_thickness, scale), 64);
+  line.thickness = static_cast<int32_t>((thickness + 32) >> 6);
+  line.bottom = static_cast<int32_t>((centre - thickness / 2 + 32) >> 6);
+  return line;
+}
+
+void setLit(GlyphBitmap& glyph, int32_t x, int32_t y) {
+  int32_t column = x - glyph.left;
+  int32_t row = y - glyph.bottom;
+  glyph.bits[size_t(row) * glyph.rowBytes() + column / 8] |= 0x80 >> (column & 7);
+}
+
+// A box of pixels in pen coordinates, x0 <= x < x1, y0 <= y < y1.
+struct PixelBox {
+  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+
+  bool isEmpty() const { return x0 >= x1 || y0 >= y1; }
+  void include(const PixelBox& other) {
+    if (other.isEmpty()) return;
+    if (isEmpty()) {
+      *this = other;
+      return;
+    }
+    x0 = std::min(x0, other.x0);
+    y0 = std::min(y0, other.y0);
+    x1 = std::max(x1, other.x1);
+    y1 = std::max(y1, other.y1);
+  }
+};
+
+// The rendered glyph, with the underline stroke across its whole advance when asked for.
+GlyphBitmap composeGlyph(const FT_GlyphSlot slot, const Underline& underline) {
+  const FT_Bitmap& bitmap = slot->bitmap;
+  const int32_t left = slot->bitmap_left, top = slot->bitmap_top;
+  GlyphBitmap glyph;
+  glyph.advance = static_cast<int32_t>((slot->advance.x + 32) >> 6);
+  PixelBox box{left, top - int32_t(bitmap.rows), left + int32_t(bitmap.width), top};
+  PixelBox stroke{0, underline.bottom, glyph.advance, underline.bottom + underline.thickness};
+  PixelBox all;
+  all.include(box);
+  all.include(stroke);
+  glyph.left = all.x0;
+  glyph.bottom = all.y0;
+  glyph.width = all.x1 - all.x0;
+  glyph.rows = all.y1 - all.y0;
+  glyph.bits.assign(size_t(glyph.rowBytes()) * size_t(glyph.rows), 0);
+  for (unsigned row = 0; row < bitmap.rows; ++row)
+    for (unsigned x = 0; x < bitmap.width; ++x)
+      if (bitmapPixel(bitmap, x, row)) setLit(glyph, left + int32_t(x), top - 1 - int32_t(row));
+  for (int32_t y = stroke.y0; y < stroke.y1; ++y)
+    for (int32_t x = stroke.x0; x < stroke.x1; ++x) setLit(glyph, x, y);
+  return glyph;
+}
+
+bool sizeFace(FT_Face face, int32_t requestHeight, int32_t pixels) {
+  if (!FT_IS_SCALABLE(face)) return face->num_fixed_sizes > 0 && FT_Select_Size(face, 0) == 0;
+  // The character height is the em square; a cell height also holds the internal leading.
+  FT_Size_RequestRec size{};
+  size.type = requestHeight < 0 ? FT_SIZE_REQUEST_TYPE_CELL : FT_SIZE_REQUEST_TYPE_NOMINAL;
+  size.height = FT_Long(pixels) * 64;
+  return FT_Request_Size(face, &size) == 0;
+}
+
+void slantFace(FT_Face face, const FontMatch& match) {
+  FT_Matrix matrix;
+  matrix.xx = FT_Fixed(match.shear[0] * 65536.0);
+  matrix.xy = FT_Fixed(match.shear[1] * 65536.0);
+  matrix.yx = FT_Fixed(match.shear[2] * 65536.0);
+  matrix.yy = FT_Fixed(match.shear[3] * 65536.0);
+  FT_Set_Transform(face, &matrix, nullptr);
+}
+
+GlyphBitmap renderGlyph(FT_Face face, FT_ULong code, const FontMatch& match,
+                        const Underline& underline) {
+  FT_Int32 flags = FT_LOAD_TARGET_MONO;
+  if (FT_IS_SCALABLE(face)) flags |= FT_LOAD_NO_BITMAP;
+  if (FT_Load_Char(face, code, flags) != 0) return GlyphBitmap{};
+  if (match.embolden && face->glyph->format == FT_GLYPH_FORMAT_OUTLINE)
+    FT_GlyphSlot_Embolden(face->glyph);
+  if (FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO) != 0) return GlyphBitmap{};
+  return composeGlyph(face->glyph, underline);
+}
+
+}  // namespace
+
+int32_t glyphPixelHeight(int32_t height) {
+  int64_t pixels = height < 0 ? -int64_t(height) : int64_t(height);
+  if (pixels == 0) return defaultHeight;
+  return static_cast<int32_t>(std::min<int64_t>(pixels, largestHeight));
+}
+
+bool GlyphBitmap::isLit(int32_t x, int32_t y) const {
+  int32_t column = x - left, row = y - bottom;
+  if (column < 0 || column >= width || row < 0 || row >= rows) return false;
+  return bits[size_t(row) * rowBytes() + column / 8] & (0x80 >> (column & 7));
+}
+
+bool loadFontAliases(const char* path) {
+  static bool tried = false;
+  static bool loaded = false;
+  if (tried) return loaded;
+  tried = true;
+  // fontconfig reads a relative name from its own folder, so name the file in full.
+  char* fullPath = realpath(path, nullptr);
+  FcConfig* config = FcConfigGetCurrent();
+  loaded = fullPath && config &&
+           FcConfigParseAndLoad(config, reinterpret_cast<const FcChar8*>(fullPath), FcTrue);
+  std::free(fullPath);
+  if (!loaded)
+    std::fprintf(stderr, "kelvarn: cannot read the font aliases in %s; system fonts stand in\n",
+                 path);
+  return loaded;
+}
+
+FontMatch findFont(const FontRequest& request) {
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(request.family.c_str()));
+  FcPatternAddInteger(pattern, FC_WEIGHT, fontconfigWeight(request.weight));
+  FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddDouble(pattern, FC_PIXEL_SIZE, glyphPixelHeight(request.height));
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  std::vector<std::string> wanted = strongFamilies(pattern);
+
+  FcResult result = FcResultNoMatch;
+  FcPattern* font = FcFontMatch(nullptr, pattern, &result);
+  FontMatch match;
+  if (font) match = describeMatch(font, wanted);
+  else match.substituted = true;
+  FcPatternDestroy(font);
+  FcPatternDestroy(pattern);
+  return match;
+}
+
+std::vector<GlyphBitmap> renderGlyphs(const FontRequest& request, const FontMatch& match,
+                                      int32_t first, int32_t count) {
+  std::vector<GlyphBitmap> glyphs(size_t(std::max<int32_t>(count, 0)));
+  FT_Library library = nullptr;
+  if (match.file.empty() || FT_Init_FreeType(&library) != 0) {
+    std::fprintf(stderr, "kelvarn: no font file for \"%s\"; its text stays blank\n",
+                 request.family.c_str());
+    return glyphs;
+  }
+  const int32_t pixels = glyphPixelHeight(request.height);
+  if (pixels != request.height && pixels != -int64_t(request.height))
+    std::fprintf(stderr, "kelvarn: font \"%s\" cannot have height %d; using %d pixels\n",
+                 request.family.c_str(), int(request.height), int(pixels));
+  FT_Face face = nullptr;
+  if (FT_New_Face(library, match.file.c_str(), match.index, &face) != 0 ||
+      !sizeFace(face, request.height, pixels)) {
+    std::fprintf(stderr, "kelvarn: cannot draw the font file %s; its text stays blank\n",
+                 match.file.c_str());
+  } else {
+    slantFace(face, match);
+    Underline underline = request.underline ? underlineOf(face) : Underline{};
+    for (int32_t i = 0; i < count; ++i)
+      glyphs[size_t(i)] = renderGlyph(face, FT_ULong(first + i), match, underline);
+  }
+  if (face) FT_Done_Face(face);
+  FT_Done_FreeType(library);
+  return glyphs;
+}

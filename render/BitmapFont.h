@@ -1,0 +1,38 @@
+#pragma once
+#include <SDL_opengl.h>
+
+#include <cstdint>
+
+// Screen text from a system font: one display list per printable character (codes 32..127),
+// each drawing the glyph's bitmap at the current raster position, its baseline on that
+// position, and moving the raster position on by the glyph's advance. Glyphs keep their pixel
+// size whatever the viewport or projection.
+struct BitmapFont {
+  GLuint base = 0;  // first of 96 lists; base + i draws character 32 + i; 0 while there are none
+
+  BitmapFont() = default;
+  BitmapFont(const BitmapFont&) = delete;
+  BitmapFont& operator=(const BitmapFont&) = delete;
+  ~BitmapFont();
+
+  void reset();  // a font that was never created: no lists
+  // height > 0 is the character height in pixels; weight 100..900; italic and underline
+  // flags. A family that is not installed is replaced by the closest one there is, with a line
+  // on stderr. Needs the GL context; lists the font had before are released first.
+  void createFont(const char* face, int32_t height, int32_t weight, int32_t italic,
+                  int32_t underline);
+  // Draws the text at the current raster position in the colour that position latched. A
+  // non-empty text leaves lighting off; the list base is kept. Bytes outside 32..127 are
+  // skipped.
+  void printText(const char* text) const;
+  // Deletes the lists (only while a GL context is current, so exit-time destruction is safe).
+  void releaseFont();
+};
+
+// The same operations spelled as free functions.
+inline void createFont(BitmapFont& font, const char* face, int32_t height, int32_t weight,
+                       int32_t italic, int32_t underline) {
+  font.createFont(face, height, weight, italic, underline);
+}
+inline void printText(const BitmapFont& font, const char* text) { font.printText(text); }
+inline void releaseFont(BitmapFont& font) { font.releaseFont(); }
