@@ -350,3 +350,88 @@ TEST_F(SpiralScene, TitleStandsAloneOnBlack) {
     EXPECT_LE(worst, 2) << "t = " << f.first;
   }
 }
+
+namespace {
+// Brightest channel and the largest step between neighbouring pixels inside the picture,
+// away from the letterbox bars' own edges.
+struct Sharpness {
+  int brightest = 0;
+  int steepest = 0;
+};
+
+Sharpness measurePicture(const Frame& frame) {
+  Sharpness m;
+  for (int y = 80; y < 520; ++y)
+    for (int x = 0; x + 1 < 800; ++x)
+      for (int c = 0; c < 3; ++c) {
+        const int here = frame[(y * 800 + x) * 3 + c];
+        m.brightest = std::max(m.brightest, here);
+        m.steepest = std::max(m.steepest, std::abs(here - frame[(y * 800 + x + 1) * 3 + c]));
+        m.steepest = std::max(m.steepest, std::abs(here - frame[((y + 1) * 800 + x) * 3 + c]));
+      }
+  return m;
+}
+
+bool barsAreBlack(const Frame& frame) {
+  for (int y = 0; y < 600; ++y) {
+    if (y >= 75 && y < 525) continue;
+    for (int x = 0; x < 800 * 3; ++x)
+      if (frame[y * 800 * 3 + x] != 0) return false;
+  }
+  return true;
+}
+}  // namespace
+
+TEST_F(SpiralScene, FogSwallowsTheSharpPictureButNotTheGlow) {
+  drawFrame(0.05f);
+  saveTestPicture("spiral_start");
+  const Frame start = readFrame();
+  const Sharpness clear = measurePicture(start);
+  EXPECT_TRUE(barsAreBlack(start));
+
+  drawFrame(0.79f);
+  saveTestPicture("spiral_fog");
+  const Frame late = readFrame();
+  const Sharpness fogged = measurePicture(late);
+  EXPECT_TRUE(barsAreBlack(late));
+  // Sharp edges early on; late in the scene the fog has swallowed the sharp pass, while the
+  // glow, captured without fog, still carries the colours.
+  EXPECT_GT(clear.steepest, 150);
+  EXPECT_LT(fogged.steepest, 60);
+  EXPECT_GT(fogged.brightest, 100);
+}
+
+TEST_F(SpiralScene, FrameLeavesFogOffWithItsDensityForTheTime) {
+  for (float t : {0.5f, 1.0f}) {
+    SCOPED_TRACE(testing::Message() << "t = " << t);
+    drawFrame(t);
+    EXPECT_FALSE(glIsEnabled(GL_FOG));
+    GLint fogMode = 0, envMode = 0, depthWrites = 0;
+    GLfloat density = 0, fogColour[4] = {1, 1, 1, 1}, projection[16];
+    glGetIntegerv(GL_FOG_MODE, &fogMode);
+    glGetFloatv(GL_FOG_DENSITY, &density);
+    glGetFloatv(GL_FOG_COLOR, fogColour);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
+    glGetIntegerv(GL_DEPTH_WRITEMASK, &depthWrites);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    EXPECT_EQ(fogMode, GL_EXP2);
+    EXPECT_FLOAT_EQ(density, 0.005f * t + 0.0001f);
+    for (float c : fogColour) EXPECT_EQ(c, 0.0f);
+    EXPECT_EQ(envMode, GL_MODULATE);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(depthWrites, GL_TRUE);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_EQ(projection[11], -1.0f);  // the perspective is back
+    GLint matrixMode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+  }
+
+  // Any other mode draws nothing and changes nothing.
+  clearScreen(0, 0, 1, 1);
+  spiralScene(2, 0.5f);
+  EXPECT_EQ(pixelAt(400, 300), (std::array<int, 3>{0, 0, 255}));
+  EXPECT_FALSE(glIsEnabled(GL_FOG));
+}
