@@ -66,7 +66,10 @@ void drawTunnelLayer(const TunnelCamera& camera, float angle, Texture& walls, bo
 // screen, then the blur added three times (four beside the pipe).
 void drawTunnel(float t, bool withPipe, Texture& glowWalls, Texture& sharpWalls, Texture& glow) {
   applyFogRamp(t);
-  setPerspective(60.0);  // the interlude leaves the overlay projection behind
+  // The interlude leaves the overlay projection and its last line's colour behind; the first
+  // frame after it must draw the glowing walls like every other, white and in perspective.
+  setPerspective(60.0);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   const TunnelCamera camera = tunnelCamera(t);
 
   glow.beginCapture(0.0f, 0.0f, 0.0f, 1.0f);
