@@ -1,14 +1,20 @@
 // Checks of the generators' own parts: the loudness meter against the standard's
-// reference tone, the limiter's ceiling, the beat grid the score is laid on, and the
-// seamless noise of the tunnel walls.
+// reference tone, the limiter's ceiling, the beat grid the score is laid on, notes
+// starting on their sample, the encoder keeping time, and the painting kit's wrapping
+// and lettering bounds.
 #include "tools/paint/image_kit.h"
+#include "tools/paint/lettering.h"
 #include "tools/synth/dsp.h"
+#include "tools/synth/instruments.h"
 #include "tools/synth/master.h"
+#include "tools/synth/mp3_out.h"
 #include "tools/synth/score.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 namespace {
 
@@ -101,4 +107,90 @@ TEST(ToolPaint, TileNoiseRepeatsWithItsPeriod)
     for (float x : {0.3f, 2.7f, 5.5f})
         for (float y : {0.1f, 3.9f})
             EXPECT_NEAR(tileNoise(x + 8.0f, y - 8.0f, 8, 5), tileNoise(x, y, 8, 5), 1e-5);
+}
+
+TEST(ToolInstruments, AHitStartsOnItsSampleAndNotBefore)
+{
+    Mixer m = makeMixer(1.0);
+    const double at = beatTime(1);   // 0.439 s, between two samples
+    kick(m, at, 1.0f);
+    const size_t expected = size_t(std::llround(at * kSampleRate));
+    size_t first = m.frames;
+    for (size_t i = 0; i < m.frames; ++i)
+        if (m.drums.left[i] != 0.0f) {
+            first = i;
+            break;
+        }
+    EXPECT_EQ(first, expected);
+    float early = 0.0f;
+    for (size_t i = expected; i < expected + kSampleRate / 200; ++i)
+        early = std::max(early, std::abs(m.drums.left[i]));
+    EXPECT_GT(early, 0.3f) << "the kick must hit at once, not fade in";
+}
+
+TEST(ToolEncoder, DecodedTrackKeepsItsLengthAndTiming)
+{
+    // A click every 0.407 s; after encoding and decoding, the clicks must still be
+    // where they were and the length exact, or the beat drifts against the picture.
+    const size_t frames = kSampleRate * 3;
+    std::vector<int16_t> pcm(frames * 2, 0);
+    for (int k = 0; k < 7; ++k) {
+        const size_t at = size_t(std::llround(beatTime(k) * kSampleRate));
+        for (size_t i = 0; i < 200; ++i) {
+            const int16_t v = int16_t(20000.0 * std::sin(kTwoPi * 200.0 * double(i) / kSampleRate) *
+                                      std::exp(-double(i) / 60.0));
+            pcm[2 * (at + i)] = pcm[2 * (at + i) + 1] = v;
+        }
+    }
+    const std::string path = std::string(KELVARN_TOOL_TEST_TMP) + "/clicks.mp3";
+    ASSERT_TRUE(writeMp3(path, pcm, 192));
+    FILE* pipe = popen(("ffmpeg -v error -nostdin -i " + path + " -f s16le -ac 2 -ar 44100 -").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::vector<int16_t> decoded(frames * 4);
+    const size_t got = std::fread(decoded.data(), sizeof(int16_t), decoded.size(), pipe);
+    pclose(pipe);
+    ASSERT_EQ(got / 2, frames);
+    for (int k = 0; k < 7; ++k) {
+        const size_t at = size_t(std::llround(beatTime(k) * kSampleRate));
+        size_t first = at > 400 ? at - 400 : 0;
+        while (first < at + 400 && std::abs(int(decoded[2 * first])) < 4000)
+            ++first;
+        EXPECT_NEAR(double(first), double(at), 44.0) << "click " << k << " moved";   // within 1 ms
+    }
+}
+
+TEST(ToolPaint, TiledShapesContinueAcrossTheEdges)
+{
+    // A bar that leaves the right edge comes back on the left one.
+    const Mask m = rasterise(64, 64, [](cairo_t* cr) {
+        cairo_rectangle(cr, 56, 20, 16, 8);
+        cairo_fill(cr);
+    }, true);
+    EXPECT_NEAR(coverageAt(m, 2, 24), 1.0f, 1e-3f);
+    EXPECT_NEAR(coverageAt(m, 60, 24), 1.0f, 1e-3f);
+    EXPECT_NEAR(coverageAt(m, 20, 24), 0.0f, 1e-3f);
+    // A wrapping blur spreads it across the seam as much on one side as on the other.
+    const Mask soft = blurMask(m, 3, 3, true);
+    EXPECT_NEAR(coverageAt(soft, 0, 35), coverageAt(soft, 63, 35), 0.05f);
+    EXPECT_GT(coverageAt(soft, 10, 24), 0.0f);
+}
+
+TEST(ToolPaint, LetteringStaysInsideItsMeasuredBox)
+{
+    LetterStyle style;
+    style.capHeight = 60;
+    style.stroke = 12;
+    style.tracking = 7;
+    for (const char* text : {"KELVARN", "T.e.v.O."}) {
+        const double x0 = 10, y0 = 10, width = measureWord(text, style);
+        const Mask m = rasterise(600, 100, [&](cairo_t* cr) { drawWord(cr, text, x0, y0, style); });
+        double inside = 0, outside = 0;
+        for (int y = 0; y < m.height; ++y)
+            for (int x = 0; x < m.width; ++x) {
+                const bool in = x >= x0 - 1 && x <= x0 + width + 1 && y >= y0 - 1 && y <= y0 + style.capHeight + 1;
+                (in ? inside : outside) += coverageAt(m, x, y);
+            }
+        EXPECT_GT(inside, 1000.0) << text;
+        EXPECT_EQ(outside, 0.0) << text;
+    }
 }
