@@ -1,6 +1,8 @@
 #pragma once
 // What tells the four chapter cards apart, and the camera they share, open to their tests.
 
+struct KeyTrack;
+
 struct CardLine {
   const char* text;  // null: no line
   int x, y;          // raster position in the overlay space
@@ -11,8 +13,7 @@ struct CardDesign {
   bool beatDriven;        // ring spin and look-at shake follow the beat (Shift 1)
   bool lightAtEye;        // first frame: fog off and the light a point light at the eye
   float fadeInColour[3];  // over the first tenth, from alpha 1 down
-  float fadeOutStart;     // tested as a float ...
-  double fadeOutStartAlpha;  // ... and taken in double for the alpha
+  double fadeOutStart;    // compared with t as a float, subtracted from it in double
   float fadeOutRate;
   float fadeOutColour[3];
   CardLine lines[5];  // the first in the big font, the others in the small one
@@ -30,6 +31,5 @@ struct CardCamera {
 // Where a card's camera stands at t: once round the carousel until 0.75, a dolly in to 0.78,
 // then still. cameraTrack holds the dolly. A beat-driven card advances spinAngle inside the
 // beat windows and shakes the look-at centre there.
-struct KeyTrack;
 CardCamera placeCardCamera(const CardDesign& design, KeyTrack& cameraTrack, float t,
                            float& spinAngle);

@@ -21,25 +21,25 @@
 #include <cmath>
 
 const CardDesign cardDesigns[4] = {
-    {300, true, false, {0, 0, 0}, 0.98f, 0.98, 50, {0, 0, 0},
+    {300, true, false, {0, 0, 0}, 0.98, 50, {0, 0, 0},
      {{"Shift 1", -300, 100},
       {": tunnel", -150, -80},
       {"Go ahead in the", -90, -130},
       {"tunnel with cool", -90, -180},
       {"glow effect.", -90, -230}}},
-    {0, false, true, {0, 0, 0}, 0.95f, 0.95, 20, {1, 1, 1},
+    {0, false, true, {0, 0, 0}, 0.95, 20, {1, 1, 1},
      {{"Shift 2", -300, 100},
       {": credit", -158, -100},
       {"afraid but We", -98, -160},
       {"Introduce ourself.", -98, -210},
       {nullptr, 0, 0}}},
-    {50, false, true, {1, 1, 1}, 0.95f, 0.95, 20, {0, 0, 0},
+    {50, false, true, {1, 1, 1}, 0.95, 20, {0, 0, 0},
      {{"Shift 3", -300, 100},
       {": greeting", -150, -50},
       {"Groups we", -90, -110},
       {"Respect", 0, -160},
       {"with Doda", 50, -210}}},
-    {50, false, true, {1, 1, 1}, 0.95f, 0.95, 20, {0, 0, 0},
+    {50, false, true, {1, 1, 1}, 0.95, 20, {0, 0, 0},
      {{"Shift 4", -300, 100},
       {": something", -150, -100},
       {"the one doesn't", -90, -160},
@@ -156,9 +156,9 @@ struct TitleCard {
 
     if (t < fadeInEnd)
       drawFade(design.fadeInColour, 1 - 10 * t);
-    else if (t > design.fadeOutStart)
+    else if (t > static_cast<float>(design.fadeOutStart))
       drawFade(design.fadeOutColour,
-               static_cast<float>((t - design.fadeOutStartAlpha) * design.fadeOutRate));
+               static_cast<float>((t - design.fadeOutStart) * design.fadeOutRate));
   }
 };
 
