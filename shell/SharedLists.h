@@ -1,0 +1,24 @@
+#pragma once
+#include <SDL_opengl.h>
+
+struct Light;
+
+// Made once by the start-up preparation and kept for the whole run; scenes read them.
+extern Light* sceneLight;  // GL_LIGHT0, enabled, at (0, 0, 0, 0) until a scene places it
+
+// Black lathed spindle (y from 500 to -500) with an additive wireframe and 40 cyan latitude
+// rings. Calling it leaves lighting and culling on, blending off, the colour white and the
+// filled-polygon offset (1, 1) enabled.
+extern GLuint spindleList;
+// What spindleList holds, drawn at once.
+void drawSpindle();
+// The thin pipe torus of the tunnel, seen from outside.
+extern GLuint pipeTorusList;
+// The tunnel's thick torus, seen from inside; the cull face is GL_BACK again afterwards.
+extern GLuint tunnelTorusList;
+// The banded ring with two faint cyan lenses in its hole, textured with the sphere picture.
+extern GLuint markerList;
+// The small banded ring.
+extern GLuint sharedMeshList;
+// The credit scene's backdrop torus.
+extern GLuint backdropTorusList;
