@@ -11,7 +11,7 @@
 #include "shell/SharedLists.h"
 #include "tests/Feedback.h"
 #include "tests/GlTestContext.h"
-#include "tests/PageFrames.h"
+#include "tests/SceneChecks.h"
 
 #include <SDL_opengl.h>
 
@@ -39,21 +39,6 @@ void drawFrame(float t) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
   creditScene(1, t);
-}
-
-using Frame = std::vector<unsigned char>;  // 800 x 600 RGB, bottom row first
-
-Frame readFrame() {
-  Frame rgb(800 * 600 * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  return rgb;
-}
-
-bool frameIs(unsigned char level) {
-  Frame f = readFrame();
-  return std::all_of(f.begin(), f.end(), [level](unsigned char c) { return c == level; });
 }
 
 // The alphas of the white full-screen quads a frame lays over everything but the glow overlay
@@ -130,14 +115,8 @@ Texture makeWhitePage() {
   return page;
 }
 
-// Pixel (x, y from the top) of a frame read bottom row first.
-std::array<int, 3> at(const Frame& f, int x, int y) {
-  const unsigned char* p = &f[(static_cast<size_t>(599 - y) * 800 + x) * 3];
-  return {p[0], p[1], p[2]};
-}
-
 void expectTexel(const Frame& f, int x, int y, float u, float v, const char* what, float t) {
-  const auto p = at(f, x, y);
+  const unsigned char* p = pixelOf(f, x, y);
   EXPECT_NEAR(p[0], u * 255, 4) << what << " at t = " << t;
   EXPECT_NEAR(p[1], v * 255, 4) << what << " at t = " << t;
   EXPECT_EQ(p[2], 0) << what << " at t = " << t;
@@ -157,9 +136,9 @@ void expectOnOrbit(const float* eye, float t) {
 
 TEST_F(Credits, WhiteAtBothEndsAndNoFadeBetween) {
   drawFrame(0.0f);
-  EXPECT_TRUE(frameIs(255)) << "fully white at t = 0";
+  EXPECT_TRUE(isUniform(readFrame(), 255)) << "fully white at t = 0";
   drawFrame(1.0f);
-  EXPECT_TRUE(frameIs(255)) << "fully white at t = 1";
+  EXPECT_TRUE(isUniform(readFrame(), 255)) << "fully white at t = 1";
 
   const struct {
     float t;
@@ -186,12 +165,9 @@ TEST_F(Credits, CardsFlipInWithTheirRectanglesAndStandEdgeOnOtherwise) {
   };
   // Edge-on before the first pair turns in, at the swap of the pairs and after the second
   // pair has turned away: nothing of them on screen.
-  auto blank = [](const Frame& f) {
-    return std::all_of(f.begin(), f.end(), [](unsigned char c) { return c == 0; });
-  };
   for (float t : {0.0f, 0.1f, 0.2f, 0.533333f, 0.833333f, 0.9f, 1.0f})
-    EXPECT_TRUE(blank(cards(t))) << "t = " << t;
-  for (float t : {0.21f, 0.52f, 0.55f, 0.82f}) EXPECT_FALSE(blank(cards(t))) << "turning at t = " << t;
+    EXPECT_TRUE(isUniform(cards(t), 0)) << "t = " << t;
+  for (float t : {0.21f, 0.52f, 0.55f, 0.82f}) EXPECT_FALSE(isUniform(cards(t), 0)) << "turning at t = " << t;
 
   // Face-on, card A centred at (-260, 210) and card B at (-140, 140), each 220 x 60, show their
   // rectangles upright: u grows to the right, v upwards.
@@ -222,11 +198,8 @@ TEST_F(Credits, LabelInvisibleWhereItsBrightnessIsNotPositive) {
   };
   // Waiting, gone, or darkened below zero while spinning away: drawn black under additive
   // blending.
-  for (float t : {0.1f, 0.233333f, 0.52f, 0.533333f, 0.55f, 0.566666f, 0.83f, 0.833333f, 0.95f}) {
-    const Frame f = label(t);
-    EXPECT_TRUE(std::all_of(f.begin(), f.end(), [](unsigned char c) { return c == 0; }))
-        << "t = " << t;
-  }
+  for (float t : {0.1f, 0.233333f, 0.52f, 0.533333f, 0.55f, 0.566666f, 0.83f, 0.833333f, 0.95f})
+    EXPECT_TRUE(isUniform(label(t), 0)) << "t = " << t;
 
   // Lit, its centre at x 580 on the middle row: the coder in red-orange, the musician in blue.
   const struct {
@@ -234,7 +207,8 @@ TEST_F(Credits, LabelInvisibleWhereItsBrightnessIsNotPositive) {
     int r, g, b;
   } lit[] = {{0.25f, 128, 26, 0}, {0.3f, 255, 51, 0}, {0.45f, 102, 20, 0}, {0.65f, 0, 128, 255}};
   for (const auto& l : lit) {
-    const auto p = at(label(l.t), 580, 300);
+    const Frame f = label(l.t);
+    const unsigned char* p = pixelOf(f, 580, 300);
     EXPECT_NEAR(p[0], l.r, 3) << "t = " << l.t;
     EXPECT_NEAR(p[1], l.g, 3) << "t = " << l.t;
     EXPECT_NEAR(p[2], l.b, 3) << "t = " << l.t;
@@ -298,7 +272,7 @@ TEST_F(Credits, FrameLeavesItsFogAndBlendingAsItFoundThem) {
   int reddest = 0, itsGreen = 0;
   for (int y = 432; y < 508; ++y)
     for (int x = 22; x < 178; ++x) {
-      const auto p = at(f, x, y);
+      const unsigned char* p = pixelOf(f, x, y);
       if (p[0] > reddest) reddest = p[0], itsGreen = p[1];
     }
   EXPECT_GT(reddest, 150);

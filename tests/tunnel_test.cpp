@@ -11,7 +11,7 @@
 #include "shell/SharedLists.h"
 #include "tests/Feedback.h"
 #include "tests/GlTestContext.h"
-#include "tests/PageFrames.h"
+#include "tests/SceneChecks.h"
 
 #include <SDL_opengl.h>
 
@@ -55,16 +55,6 @@ float fogDensity() {
   return d;
 }
 
-using Frame = std::vector<unsigned char>;
-
-Frame readFrame() {
-  Frame rgb(800 * 600 * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  return rgb;
-}
-
 // The brightest pixel of a screen rectangle given by its centre and size in overlay units
 // (origin in the middle, y up).
 struct Brightest {
@@ -88,11 +78,6 @@ Brightest brightestAround(const Frame& frame, float cx, float cy, int w, int h) 
   return most;
 }
 
-bool frameIsBlack() {
-  Frame f = readFrame();
-  return std::all_of(f.begin(), f.end(), [](unsigned char c) { return c == 0; });
-}
-
 }  // namespace
 
 TEST_F(Tunnel, PhasesSwitchAtTheirBounds) {
@@ -109,7 +94,7 @@ TEST_F(Tunnel, PhasesSwitchAtTheirBounds) {
   EXPECT_GT(firstOfLastPhase, 1000u);
 
   drawFrame(0.3f);
-  EXPECT_TRUE(frameIsBlack()) << "line 1 is still invisible at 0.3";
+  EXPECT_TRUE(isUniform(readFrame(), 0)) << "line 1 is still invisible at 0.3";
 
   // Only the last phase runs the pipe beside the camera; it crosses the bottom bar.
   drawFrame(0.0499f);  // the fog as the fade-in leaves it
@@ -160,15 +145,7 @@ TEST_F(Tunnel, FogRampsAndTheDensityHeldBetweenThem) {
 }
 
 TEST_F(Tunnel, CameraRollsOnlyAboveSevenTenths) {
-  const TunnelCamera skimming = tunnelCamera(0.2999f);
-  EXPECT_EQ(skimming.eye[0], 520.0f);
-  EXPECT_EQ(skimming.centre[0], 515.0f);
-  EXPECT_EQ(skimming.centre[2], -10.0f);
-  EXPECT_EQ(skimming.up[0], -1.0f);
-
   const TunnelCamera before = tunnelCamera(0.7f);
-  EXPECT_EQ(before.eye[0], 470.0f);
-  EXPECT_EQ(before.centre[0], 470.0f);
   EXPECT_EQ(before.up[0], -1.0f);
   EXPECT_EQ(before.up[1], 0.0f);
   EXPECT_EQ(before.up[2], 0.0f);
@@ -225,7 +202,8 @@ TEST_F(Tunnel, InterludeLinesShowInTheirWindowsOnly) {
 }
 
 TEST_F(Tunnel, InterludeLeavesTheTunnelItsState) {
-  drawFrame(0.45f);
+  drawFrame(0.45f);  // a late first frame still sets the fog up
+  EXPECT_NEAR(fogDensity(), 0.0022f, 1e-7);
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
   GLboolean depthWrites = GL_FALSE;
   glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);

@@ -1,6 +1,6 @@
 #pragma once
-// Text pages read back from their render target, and the rectangles the scenes cut from them:
-// a rectangle that frames its word whole has no bright glyph pixel on its edges.
+// Reading back what a scene drew: whole frames, and text pages with the rectangles the scenes
+// cut from them (a rectangle that frames its word whole has no bright glyph pixel on its edges).
 #include "platform/Png.h"
 #include "render/Texture.h"
 
@@ -10,6 +10,26 @@
 #include <string>
 #include <sys/stat.h>
 #include <vector>
+
+// The 800 x 600 screen as RGB rows from the bottom up.
+using Frame = std::vector<unsigned char>;
+
+inline Frame readFrame() {
+  Frame rgb(800 * 600 * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  return rgb;
+}
+
+inline bool isUniform(const Frame& frame, unsigned char level) {
+  return std::all_of(frame.begin(), frame.end(), [level](unsigned char c) { return c == level; });
+}
+
+// Pixel (x, y counted from the top) of a frame.
+inline const unsigned char* pixelOf(const Frame& frame, int x, int y) {
+  return &frame[(static_cast<size_t>(599 - y) * 800 + x) * 3];
+}
 
 // A page as GL holds it: RGB rows from the bottom up.
 struct PageImage {
