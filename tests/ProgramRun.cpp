@@ -3,6 +3,7 @@
 #include <png.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -24,7 +25,9 @@ ProgramResult runKelvarn(const std::string& command) {
   std::string cmd = command;
   for (size_t at = cmd.find("KELVARN"); at != std::string::npos; at = cmd.find("KELVARN", at + 1))
     cmd.replace(at, 7, KELVARN_BINARY);
-  std::string out = testTmp("run.out"), err = testTmp("run.err");
+  // ctest runs tests in parallel processes: each keeps its own capture files.
+  std::string tag = std::to_string(getpid());
+  std::string out = testTmp("run-" + tag + ".out"), err = testTmp("run-" + tag + ".err");
   int raw = std::system((cmd + " >" + out + " 2>" + err).c_str());
   ProgramResult r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -52,7 +52,8 @@ struct ProgramRun {
 };
 
 ProgramRun runProgram(const std::string& envAndArgs) {
-  std::string errFile = std::string(KELVARN_TEST_TMP) + "/stderr.txt";
+  std::string errFile =
+      std::string(KELVARN_TEST_TMP) + "/stderr-" + std::to_string(getpid()) + ".txt";
   mkdir(KELVARN_TEST_TMP, 0755);
   std::string cmd = envAndArgs + " 2>" + errFile;
   ProgramRun r;
