@@ -136,3 +136,26 @@ TEST(OffscreenFrames, ShotAgreesWithAStraightRun) {
     EXPECT_LT(pictureDifference(a, b), 0.02) << ms;
   }
 }
+
+TEST(Soak, WholeShowThroughTheFrameLoopEndsCleanly) {
+  // One frame a second of virtual time through the real pump: every scene, GL errors checked,
+  // the quit taken after the end, memory flat once every scene has run.
+  ProgramResult r = runKelvarn("env -u DISPLAY timeout 300 KELVARN --soak --fps 1");
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("frames drawn: 244"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("last frame at elapsed 243000 ms"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("GL errors: 0"), std::string::npos) << r.out;
+  // The renderer grows as it meets each scene's state for the first time (the greetings most);
+  // from the last title card to the end, drawing must not keep growing.
+  auto slotEndKb = [&](int slot) {
+    std::string key = "slot " + std::to_string(slot) + " memory: ";
+    size_t at = r.out.find(key);
+    if (at == std::string::npos) return -1L;
+    size_t end = r.out.find(" at its end", at);
+    size_t from = r.out.rfind(", ", end);
+    return std::atol(r.out.c_str() + from + 2);
+  };
+  long afterGreetings = slotEndKb(7), atTheEnd = slotEndKb(9);
+  ASSERT_GT(afterGreetings, 0) << r.out;
+  EXPECT_LT(atTheEnd - afterGreetings, 8 * 1024) << r.out;
+}
