@@ -11,9 +11,9 @@ bool hasDataFolder(const std::string& dir) {
 }
 }  // namespace
 
-std::string enterDataFolder(const std::string& executableDir, const std::string& shareDir) {
+std::string enterDataFolder(const std::vector<std::string>& candidates) {
   if (hasDataFolder("")) return ".";
-  for (const std::string& dir : {executableDir, shareDir}) {
+  for (const std::string& dir : candidates) {
     if (!dir.empty() && hasDataFolder(dir) && chdir(dir.c_str()) == 0) return dir;
   }
   return "";

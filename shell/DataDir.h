@@ -1,8 +1,10 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // The show reads its pictures and music by paths relative to the working directory. When the
-// working directory has no data/ folder, move into the first folder that has one: the
-// executable's own folder, then the installed share folder. Returns the folder used, or "" if
-// none has data/ (the show then plays with what it can find).
-std::string enterDataFolder(const std::string& executableDir, const std::string& shareDir);
+// working directory has no data/ folder, move into the first of the candidates that has one
+// (the executable's own folder, then the share folder beside an installed program, then the
+// share folder it was built for). Returns the folder used, "." for the working directory, or ""
+// if none has data/ (the show then plays with what it can find).
+std::string enterDataFolder(const std::vector<std::string>& candidates);

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
   Options options;
@@ -26,7 +27,9 @@ int main(int argc, char** argv) {
     executableDir = base;
     SDL_free(base);
   }
-  if (enterDataFolder(executableDir, KELVARN_SHARE_DIR).empty())
+  std::vector<std::string> dataFolders = {executableDir, KELVARN_SHARE_DIR};
+  if (!executableDir.empty()) dataFolders.insert(dataFolders.begin() + 1, executableDir + "../share/kelvarn");
+  if (enterDataFolder(dataFolders).empty())
     std::fprintf(stderr, "kelvarn: no data/ folder found; pictures and music will be missing\n");
   int code = options.shot      ? renderShot(options)
              : options.capture ? captureShow(options)

@@ -124,19 +124,19 @@ TEST(DataFolder, MovesToTheFirstFolderThatHasData) {
     mkdir(d.c_str(), 0755);
 
   ASSERT_EQ(chdir(empty.c_str()), 0);
-  EXPECT_EQ(enterDataFolder(exe, share), exe);
+  EXPECT_EQ(enterDataFolder({exe, share}), exe);
   char now[4096];
   EXPECT_EQ(std::string(getcwd(now, sizeof now)), exe);
 
   ASSERT_EQ(chdir(empty.c_str()), 0);
-  EXPECT_EQ(enterDataFolder(empty + "/nothing", share), share);  // falls through to the share
+  EXPECT_EQ(enterDataFolder({empty + "/nothing", share}), share);  // falls through to the share
 
   ASSERT_EQ(chdir(empty.c_str()), 0);
-  EXPECT_EQ(enterDataFolder("", ""), "");  // nowhere to go: stays put
+  EXPECT_EQ(enterDataFolder({"", ""}), "");  // nowhere to go: stays put
   EXPECT_EQ(std::string(getcwd(now, sizeof now)), empty);
 
   ASSERT_EQ(chdir(exe.c_str()), 0);
-  EXPECT_EQ(enterDataFolder(empty, share), ".");  // a data/ here wins
+  EXPECT_EQ(enterDataFolder({empty, share}), ".");  // a data/ here wins
   ASSERT_EQ(chdir(here), 0);
 }
 
@@ -172,4 +172,19 @@ TEST(Program, EndsWithAClearErrorWhenItCannotShowAnything) {
   ProgramRun badOption = runProgram(std::string(KELVARN_BINARY) + " --shot soon x.png");
   EXPECT_EQ(badOption.status, 2);
   EXPECT_NE(badOption.err.find("--shot"), std::string::npos);
+}
+
+TEST(Program, InstalledProgramFindsItsDataFromAnyFolder) {
+  std::string prefix = std::string(KELVARN_TEST_TMP) + "/install-" + std::to_string(getpid());
+  std::string install = "cmake --install " + std::string(KELVARN_BUILD_DIR) + " --prefix " +
+                        prefix + " >/dev/null 2>&1";
+  ASSERT_EQ(std::system(install.c_str()), 0);
+  std::string png = prefix + "/frame.png";
+  ProgramRun r = runProgram("cd / && env -u DISPLAY " + prefix + "/bin/kelvarn --step 5000 --shot 8000 " + png);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.find("no data/"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Load Error"), std::string::npos) << r.err;
+  struct stat st {};
+  EXPECT_EQ(stat((prefix + "/share/applications/kelvarn.desktop").c_str(), &st), 0);
+  std::system(("rm -rf " + prefix).c_str());
 }
