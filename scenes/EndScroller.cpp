@@ -9,6 +9,7 @@
 #include "render/Texture.h"
 #include "scenes/MarkerField.h"
 #include "scenes/Scenes.h"
+#include "scenes/ScreenFade.h"
 
 #include <GL/glu.h>
 #include <SDL_opengl.h>
@@ -66,18 +67,6 @@ void drawEndTexts(float t, BitmapFont& small, BitmapFont& big) {
   }
 }
 
-// A black quad over the whole screen at the given opacity.
-void darkenScreen(float alpha) {
-  setOrtho();
-  glLoadIdentity();
-  glDepthMask(GL_FALSE);
-  glColor4f(0, 0, 0, alpha);
-  beginBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, true);
-  drawFlatQuad(800, 600, 1);
-  endBlend();
-  glDepthMask(GL_TRUE);
-  setPerspective(60);
-}
 }  // namespace
 
 void endScroller(int8_t mode, float t) {
@@ -122,7 +111,7 @@ void endScroller(int8_t mode, float t) {
   drawEndTexts(t, endSmallFont, endBigFont);
 
   if (t < 0.04f)
-    darkenScreen(1.0f - 25.0f * t);
+    drawScreenFade(0, 0, 0, 1.0f - 25.0f * t);
   else if (t > 0.96f)
-    darkenScreen((t - 0.96f) * 25.0f);
+    drawScreenFade(0, 0, 0, (t - 0.96f) * 25.0f);
 }

@@ -12,6 +12,7 @@
 #include "render/Texture.h"
 #include "scenes/MarkerField.h"
 #include "scenes/Scenes.h"
+#include "scenes/ScreenFade.h"
 
 #include <GL/glu.h>
 #include <SDL_opengl.h>
@@ -105,18 +106,6 @@ void viewGreetings(const float* eye, const float* look, float t) {
   if (t > 0.75f) glRotatef((t - 0.75f) * 180.0f, 0, 1, 0);
 }
 
-// A black quad over the whole screen at the given opacity.
-void darkenScreen(float alpha) {
-  setOrtho();
-  glLoadIdentity();
-  glDepthMask(GL_FALSE);
-  glColor4f(0, 0, 0, alpha);
-  beginBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, true);
-  drawFlatQuad(800, 600, 1);
-  endBlend();
-  glDepthMask(GL_TRUE);
-  setPerspective(60);
-}
 }  // namespace
 
 void drawGreetNames(float t, Texture& page, const float* startTimes) {
@@ -213,7 +202,7 @@ void greetingsScene(int8_t mode, float t) {
   overlayGlow(greetGlow, 1.0f, 1);
 
   if (t < 0.04f)
-    darkenScreen(1.0f - 25.0f * t);
+    drawScreenFade(0, 0, 0, 1.0f - 25.0f * t);
   else if (t > 0.96f)
-    darkenScreen(25.0f * (t - 0.96f));
+    drawScreenFade(0, 0, 0, 25.0f * (t - 0.96f));
 }

@@ -15,6 +15,7 @@
 #include "render/Texture.h"
 #include "scenes/Helix.h"
 #include "scenes/Scenes.h"
+#include "scenes/ScreenFade.h"
 
 #include <SDL_opengl.h>
 #include <GL/glu.h>
@@ -101,18 +102,6 @@ void paintTitlePage(Texture& titlePage) {
   font.releaseFont();
 }
 
-// Black over the whole screen at alpha a.
-void drawBlackFade(float alpha) {
-  setOrtho();
-  glLoadIdentity();
-  glDepthMask(GL_FALSE);
-  glColor4f(0, 0, 0, alpha);
-  beginBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, true);
-  drawFlatQuad(800, 600, 1);
-  endBlend();
-  glDepthMask(GL_TRUE);
-  setPerspective(60);
-}
 }  // namespace
 
 void spiralScene(int8_t mode, float t) {
@@ -159,9 +148,9 @@ void spiralScene(int8_t mode, float t) {
   drawLetterbox(3);
 
   if (t < 0.04f)
-    drawBlackFade(1 - 25 * t);
+    drawScreenFade(0, 0, 0, 1 - 25 * t);
   else if (t > 0.8f)
-    drawBlackFade(25 * (t - 0.8f));  // fully black from 0.84, as GL clamps it
+    drawScreenFade(0, 0, 0, 25 * (t - 0.8f));  // fully black from 0.84, as GL clamps it
 
   // The title comes after the fade, so it stands on black.
   if (t > 0.9f)
