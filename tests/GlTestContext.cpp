@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <SDL_opengl.h>
+#include <GL/glu.h>
 
 #include <cstdlib>
 #include <sys/stat.h>
@@ -44,6 +45,29 @@ std::array<int, 3> pixelAt(int x, int y) {
   glReadPixels(x, glTestScreen().height - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
   glPixelStorei(GL_PACK_ALIGNMENT, pack);
   return {px[0], px[1], px[2]};
+}
+
+std::array<float, 4> currentColour() {
+  std::array<float, 4> c{};
+  glGetFloatv(GL_CURRENT_COLOR, c.data());
+  return c;
+}
+
+std::array<float, 16> matrix(unsigned which) {
+  std::array<float, 16> m{};
+  glGetFloatv(which, m.data());
+  return m;
+}
+
+std::array<float, 16> perspective60() {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  gluPerspective(60, 4.0 / 3.0, 1, 5000);
+  std::array<float, 16> m = matrix(GL_PROJECTION_MATRIX);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  return m;
 }
 
 std::string saveTestPicture(const std::string& name) {

@@ -13,6 +13,11 @@ Screen& glTestScreen();
 
 // Colour at (x, y) of the 800 x 600 screen, y counted from the top row.
 std::array<int, 3> pixelAt(int x, int y);
+// GL state read back for comparisons.
+std::array<float, 4> currentColour();
+std::array<float, 16> matrix(unsigned which);  // a GL_*_MATRIX query
+// The projection matrix of the show's 60-degree perspective.
+std::array<float, 16> perspective60();
 // Writes the current picture to the test output folder so it can be looked at.
 std::string saveTestPicture(const std::string& name);
 

@@ -94,29 +94,6 @@ void expectQuadSequence(const std::vector<Polygon>& triangles,
   EXPECT_EQ(next, triangles.size()) << "level " << level << ": nothing else drawn";
 }
 
-std::array<float, 4> currentColour() {
-  std::array<float, 4> c{};
-  glGetFloatv(GL_CURRENT_COLOR, c.data());
-  return c;
-}
-
-std::array<float, 16> matrix(GLenum which) {
-  std::array<float, 16> m{};
-  glGetFloatv(which, m.data());
-  return m;
-}
-
-std::array<float, 16> perspective60() {
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  gluPerspective(60, 4.0 / 3.0, 1, 5000);
-  std::array<float, 16> m = matrix(GL_PROJECTION_MATRIX);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  return m;
-}
-
 std::array<float, 16> identity() {
   std::array<float, 16> m{};
   for (int i = 0; i < 4; ++i) m[i * 5] = 1;

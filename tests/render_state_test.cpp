@@ -8,29 +8,6 @@
 #include <array>
 
 namespace {
-std::array<float, 4> currentColour() {
-  std::array<float, 4> c{};
-  glGetFloatv(GL_CURRENT_COLOR, c.data());
-  return c;
-}
-
-std::array<float, 16> matrix(GLenum which) {
-  std::array<float, 16> m{};
-  glGetFloatv(which, m.data());
-  return m;
-}
-
-std::array<float, 16> perspective60() {
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  gluPerspective(60, 4.0 / 3.0, 1, 5000);
-  std::array<float, 16> m = matrix(GL_PROJECTION_MATRIX);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  return m;
-}
-
 float depthAt(int x, int y) {
   float depth = -1;
   glReadPixels(x, 599 - y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
