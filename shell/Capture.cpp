@@ -110,7 +110,8 @@ std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Option
   }
   a.insert(a.end(), {"-map", "0:v", "-vf", "vflip", "-c:v", "libx264", "-preset", "veryfast",
                      "-tune", "animation", "-crf", "18", "-pix_fmt", "yuv420p"});
-  if (withMusic) a.insert(a.end(), {"-map", "1:a", "-c:a", "aac", "-b:a", "192k"});
+  // -shortest: a capture stopped early keeps its sound as long as its picture.
+  if (withMusic) a.insert(a.end(), {"-map", "1:a", "-c:a", "aac", "-b:a", "192k", "-shortest"});
   if (endsWith(o.captureFile, ".mp4")) a.insert(a.end(), {"-movflags", "+faststart"});
   a.push_back(o.captureFile);
   return a;
