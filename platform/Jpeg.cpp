@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <limits>
 #include <new>
 
 namespace {
@@ -62,12 +63,21 @@ bool decodeJpg(const char* path, JpegPicture& picture, std::string* why) {
   std::unique_ptr<unsigned char[]> file;
   size_t fileSize = 0;
   if (!readWholeFile(path, file, fileSize, why)) return false;
+  return decodeJpgBytes(file.get(), fileSize, picture, why);
+}
+
+bool decodeJpgBytes(const unsigned char* bytes, size_t size, JpegPicture& picture,
+                    std::string* why) {
+  if (!bytes || size == 0) return fail(why, "empty file");
+  // TurboJPEG counts the input in unsigned long; a larger buffer cannot be handed to it whole.
+  if (size > std::numeric_limits<unsigned long>::max()) return fail(why, "file too large");
+  const unsigned long byteCount = static_cast<unsigned long>(size);
 
   Decompressor decoder;
   if (!decoder.handle) return fail(why, "no JPG decoder");
   int width = 0, height = 0, subsampling = 0, colourspace = 0;
-  if (tjDecompressHeader3(decoder.handle, file.get(), static_cast<unsigned long>(fileSize), &width,
-                          &height, &subsampling, &colourspace) != 0)
+  if (tjDecompressHeader3(decoder.handle, bytes, byteCount, &width, &height, &subsampling,
+                          &colourspace) != 0)
     return fail(why, std::string("not a JPG: ") + tjGetErrorStr2(decoder.handle));
   if (width <= 0 || height <= 0) return fail(why, "picture has no pixels");
   if (width > maxJpegSide || height > maxJpegSide) return fail(why, "picture too large");
@@ -77,15 +87,16 @@ bool decodeJpg(const char* path, JpegPicture& picture, std::string* why) {
   // TurboJPEG gives CMYK pictures only as CMYK pixels; they are turned into RGB here.
   const int pixelFormat = cmyk ? TJPF_CMYK : TJPF_RGB;
   const int pixelSize = cmyk ? 4 : 3;
-  std::unique_ptr<unsigned char[]> decoded = allocateZeroed(pixels * pixelSize);
+  // Not zero-filled: the decoder writes every pixel of a picture it accepts, so a short file
+  // that only declares a huge picture costs no more memory than the rows it really holds.
+  std::unique_ptr<unsigned char[]> decoded(new (std::nothrow) unsigned char[pixels * pixelSize]);
   if (!decoded) return fail(why, "out of memory");
   // Any warning (a truncated scan above all) fails the load; LIMITSCANS stops progressive files
   // built to take forever.
   const int flags = TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
-  if (tjDecompress2(decoder.handle, file.get(), static_cast<unsigned long>(fileSize),
-                    decoded.get(), width, width * pixelSize, height, pixelFormat, flags) != 0)
+  if (tjDecompress2(decoder.handle, bytes, byteCount, decoded.get(), width, width * pixelSize,
+                    height, pixelFormat, flags) != 0)
     return fail(why, std::string("cannot decode: ") + tjGetErrorStr2(decoder.handle));
-  file.reset();
   std::unique_ptr<unsigned char[]> rgb;
   if (cmyk) {
     rgb = allocateZeroed(pixels * 3);

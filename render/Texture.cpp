@@ -3,10 +3,8 @@
 #include "platform/Jpeg.h"
 #include "platform/MessageBox.h"
 
-#include <GL/glu.h>
 #include <SDL.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,46 +15,7 @@ void reportLoadError(const char* path, const std::string& why) {
   std::fprintf(stderr, "kelvarn: %s: %s\n", path ? path : "", why.c_str());
   showMessage(path ? path : "", "Load Error");
 }
-
-// Stretches the whole picture to width x height with GLU, reading and writing packed rows.
-bool stretchPicture(const JpegPicture& picture, int width, int height, unsigned char* out) {
-  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-  glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-  glPixelStorei(GL_PACK_SKIP_ROWS, 0);
-  glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
-  const GLint result = gluScaleImage(GL_RGB, picture.width, picture.height, GL_UNSIGNED_BYTE,
-                                     picture.rgb.get(), width, height, GL_UNSIGNED_BYTE, out);
-  glPopClientAttrib();
-  return result == 0;
-}
-
-// Texture rows keep the picture's top row first; each row runs from its rightmost pixel.
-void mirrorRows(const unsigned char* in, int width, int height, unsigned char* out) {
-  for (int y = 0; y < height; ++y) {
-    const unsigned char* row = in + static_cast<size_t>(y) * width * 3;
-    unsigned char* target = out + static_cast<size_t>(y) * width * 3;
-    for (int x = 0; x < width; ++x) {
-      const unsigned char* pixel = row + static_cast<size_t>(width - 1 - x) * 3;
-      target[x * 3 + 0] = pixel[0];
-      target[x * 3 + 1] = pixel[1];
-      target[x * 3 + 2] = pixel[2];
-    }
-  }
-}
 }  // namespace
-
-int jpgTextureSide(int side, int maxSize) {
-  if (side > maxSize) return maxSize;
-  const int power = static_cast<int>(std::floor(std::log(static_cast<double>(side)) /
-                                                    std::log(2.0) + 0.5));
-  const int rounded = 1 << power;
-  return rounded > maxSize ? maxSize : rounded;
-}
 
 Texture::Texture(uint8_t count) : count(count ? count : 1) {
   names = static_cast<GLuint*>(std::calloc(this->count, sizeof(GLuint)));
@@ -136,23 +95,12 @@ bool Texture::loadJpg(const char* path) {
   GLint maxSize = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
   if (maxSize < 1) maxSize = 64;  // the least any GL offers
-  const int targetWidth = jpgTextureSide(picture.width, maxSize);
-  const int targetHeight = jpgTextureSide(picture.height, maxSize);
-  const size_t bytes = static_cast<size_t>(targetWidth) * static_cast<size_t>(targetHeight) * 3;
-  std::unique_ptr<unsigned char[]> stretched = allocateZeroed(bytes);
-  std::unique_ptr<unsigned char[]> staging = allocateZeroed(bytes);
-  if (!stretched || !staging) {
-    reportLoadError(path, "out of memory");
+  JpgTextureImage image;
+  if (!makeJpgTextureImage(picture, maxSize, image, &why)) {
+    reportLoadError(path, why);
     return false;
   }
-  if (!stretchPicture(picture, targetWidth, targetHeight, stretched.get())) {
-    reportLoadError(path, "cannot scale the picture");
-    return false;
-  }
-  picture.rgb.reset();
-  mirrorRows(stretched.get(), targetWidth, targetHeight, staging.get());
-  stretched.reset();
-  uploadPixels(targetWidth, targetHeight, GL_RGB, GL_RGB, staging.get(), 0);
+  uploadPixels(image.width, image.height, GL_RGB, GL_RGB, image.rgb.get(), 0);
   return true;
 }
 

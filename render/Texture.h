@@ -1,4 +1,6 @@
 #pragma once
+#include "render/JpgTextureImage.h"
+
 #include <SDL_opengl.h>
 
 #include <cstdint>
@@ -45,6 +47,3 @@ void unbindTexture();
 // An empty black render target of width x height in every slot, recording the current
 // viewport; the last slot stays bound.
 Texture createRenderTarget(int16_t width, int16_t height, uint8_t count);
-// The texture side a picture side of `side` pixels gets: the nearer power of two on a
-// logarithmic scale (362 -> 256, 363 -> 512), never more than maxSize.
-int jpgTextureSide(int side, int maxSize);
