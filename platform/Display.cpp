@@ -190,6 +190,10 @@ void readScreenPixels(const Screen& s, unsigned char* rgb, bool topRowFirst) {
     std::swap_ranges(rgb + row * y, rgb + row * (y + 1), rgb + row * (s.height - 1 - y));
 }
 
+void readScreenPixelsBgra(const Screen& s, unsigned char* bgra) {
+  glReadPixels(0, 0, s.width, s.height, GL_BGRA, GL_UNSIGNED_BYTE, bgra);  // rows need no padding
+}
+
 void closeScreen(Screen& s) {
   if (s.context) {
     if (s.framebuffer) {

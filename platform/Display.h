@@ -42,4 +42,7 @@ void presentScreen(Screen& screen);
 // The picture as 8-bit RGB (width * height * 3 bytes), top row first or, cheaper, as GL keeps
 // it with the bottom row first. Allocates nothing.
 void readScreenPixels(const Screen& screen, unsigned char* rgb, bool topRowFirst = true);
+// The picture as GL keeps it, bottom row first, 4 bytes a pixel (blue, green, red, unused):
+// the driver's own layout, so the read is a plain copy (width * height * 4 bytes).
+void readScreenPixelsBgra(const Screen& screen, unsigned char* bgra);
 void closeScreen(Screen& screen);

@@ -98,7 +98,7 @@ std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Option
   std::snprintf(from, sizeof from, "%.3f", o.fromMs / 1000.0);
   std::snprintf(length, sizeof length, "%.3f", seconds);
   std::vector<std::string> a = {ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-                                "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", "800x600",
+                                "-f", "rawvideo", "-pix_fmt", "bgr0", "-video_size", "800x600",
                                 "-framerate", rate, "-i", "pipe:0"};
   if (withMusic) a.insert(a.end(), {"-ss", from, "-t", length, "-i", musicPath});
   std::string dir = o.captureFile;
@@ -108,7 +108,7 @@ std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Option
     if (withMusic) a.insert(a.end(), {"-map", "1:a", "-c:a", "pcm_s16le", dir + "/audio.wav"});
     return a;
   }
-  a.insert(a.end(), {"-map", "0:v", "-vf", "vflip", "-c:v", "libx264", "-preset", "veryfast",
+  a.insert(a.end(), {"-map", "0:v", "-vf", "vflip", "-c:v", "libx264", "-preset", "ultrafast",
                      "-tune", "animation", "-crf", "18", "-pix_fmt", "yuv420p"});
   // -shortest: a capture stopped early keeps its sound as long as its picture.
   if (withMusic) a.insert(a.end(), {"-map", "1:a", "-c:a", "aac", "-b:a", "192k", "-shortest"});
@@ -220,7 +220,7 @@ int captureShow(const Options& o) {
   sigaction(SIGINT, &stop, nullptr);
   sigaction(SIGTERM, &stop, nullptr);
 
-  std::vector<unsigned char> frame(800 * 600 * 3);
+  std::vector<unsigned char> frame(800 * 600 * 4);
   double started = steadyMs(), lastShown = 0.0;
   uint32_t done = 0;
   bool pipeBroken = false;
@@ -232,7 +232,7 @@ int captureShow(const Options& o) {
       setVirtualClock(elapsed);
       frameCallback();
     }
-    readScreenPixels(window.screen, frame.data(), false);  // ffmpeg turns it upright
+    readScreenPixelsBgra(window.screen, frame.data());  // ffmpeg turns it upright
     if (!writeAll(pipeFd, frame.data(), frame.size())) {
       pipeBroken = true;
       break;
