@@ -157,5 +157,12 @@ TEST(Soak, WholeShowThroughTheFrameLoopEndsCleanly) {
   };
   long afterGreetings = slotEndKb(7), atTheEnd = slotEndKb(9);
   ASSERT_GT(afterGreetings, 0) << r.out;
+#ifndef KELVARN_SANITIZED
   EXPECT_LT(atTheEnd - afterGreetings, 8 * 1024) << r.out;
+#else
+  // AddressSanitizer holds freed blocks back for a while and keeps shadow memory beside every
+  // allocation, so the resident size tells nothing about the show here; LeakSanitizer checks
+  // this run for leaks instead when the program exits.
+  (void)atTheEnd;
+#endif
 }
