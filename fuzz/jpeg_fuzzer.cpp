@@ -1,8 +1,8 @@
 // Fuzz target for picture loading: the bytes of a file go through what Texture::loadJpg does
 // with them up to the upload (decode, texture size, stretch and row order), with a GL whose
 // largest texture is 2048. Besides the sanitizers' findings, a broken promise of either step
-// aborts: a decoded picture outside 1..maxJpegSide, a texture of the wrong size, or a
-// decodable picture that cannot be stretched.
+// aborts: a decoded picture outside 1..maxJpegSide a side or over maxJpegPixels, a texture of
+// the wrong size, or a decodable picture that cannot be stretched.
 #include "platform/Jpeg.h"
 #include "render/JpgTextureImage.h"
 
@@ -34,8 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const std::string sides = std::to_string(picture.width) + " x " + std::to_string(picture.height);
   if (picture.width < 1 || picture.height < 1 || picture.width > maxJpegSide ||
-      picture.height > maxJpegSide || !picture.rgb)
-    broken("a decoded picture has 1..maxJpegSide pixels a side", sides);
+      picture.height > maxJpegSide ||
+      static_cast<long long>(picture.width) * picture.height > maxJpegPixels || !picture.rgb)
+    broken("a decoded picture has 1..maxJpegSide pixels a side, maxJpegPixels at most", sides);
 
   const int wantWidth = jpgTextureSide(picture.width, maxTextureSide);
   const int wantHeight = jpgTextureSide(picture.height, maxTextureSide);

@@ -113,13 +113,15 @@ int main(int argc, char** argv) {
   ok &= write(folder, "one-row.jpg", compress(300, 1, TJPF_RGB, TJSAMP_420, 0));
   ok &= write(folder, "one-column.jpg", compress(1, 300, TJPF_RGB, TJSAMP_420, 0));
 
-  // Headers declaring more than the format allows, more than the loader takes, and exactly the
-  // most it takes (whose data then runs out at once).
+  // Headers declaring more than the format allows, more than the loader takes (on one side, in
+  // all), and exactly the most it takes (whose data then runs out at once).
   ok &= write(folder, "huge-header.jpg", withDeclaredSize(colour, 65535, 65535));
   ok &= write(folder, "huge-header-progressive.jpg", withDeclaredSize(progressive, 65535, 65535));
   ok &= write(folder, "huge-header-wide.jpg", withDeclaredSize(grey, 65535, 1));
-  ok &= write(folder, "largest-header.jpg", withDeclaredSize(grey, 16384, 16384));
-  ok &= write(folder, "over-largest-header.jpg", withDeclaredSize(grey, 16385, 16384));
+  ok &= write(folder, "over-largest-side-header.jpg", withDeclaredSize(grey, 16385, 1));
+  ok &= write(folder, "over-largest-area-header.jpg", withDeclaredSize(grey, 8193, 8192));
+  ok &= write(folder, "largest-side-header.jpg", withDeclaredSize(grey, 16384, 4096));
+  ok &= write(folder, "largest-area-header.jpg", withDeclaredSize(progressive, 8192, 8192));
   ok &= write(folder, "zero-width-header.jpg", withDeclaredSize(grey, 0, 24));
 
   // Cut short: inside the headers, right where the coded data starts, halfway, and just

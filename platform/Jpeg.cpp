@@ -80,7 +80,9 @@ bool decodeJpgBytes(const unsigned char* bytes, size_t size, JpegPicture& pictur
                           &colourspace) != 0)
     return fail(why, std::string("not a JPG: ") + tjGetErrorStr2(decoder.handle));
   if (width <= 0 || height <= 0) return fail(why, "picture has no pixels");
-  if (width > maxJpegSide || height > maxJpegSide) return fail(why, "picture too large");
+  if (width > maxJpegSide || height > maxJpegSide ||
+      static_cast<long long>(width) * height > maxJpegPixels)
+    return fail(why, "picture too large");
 
   const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
   const bool cmyk = colourspace == TJCS_CMYK || colourspace == TJCS_YCCK;

@@ -10,8 +10,13 @@ struct JpegPicture {
   std::unique_ptr<unsigned char[]> rgb;
 };
 
-// Pictures larger than this on either side are refused before anything is allocated for them.
+// Pictures larger than this on either side, or with more pixels than the second limit (8192 x
+// 8192), are refused before anything is allocated for them. A JPG of a few hundred bytes can
+// declare and really hold a picture of 16384 x 16384 (arithmetic coding packs a plain picture
+// into almost nothing); decoding and stretching that takes 2.5 GB and more. Within the pixel
+// limit a load peaks at about 1.4 GB, and that only where GL takes 8192 x 8192 textures.
 constexpr int maxJpegSide = 16384;
+constexpr long long maxJpegPixels = 8192LL * 8192;
 
 // Decodes a JPG file (baseline or progressive; colour, greyscale or CMYK) into RGB. A missing,
 // empty, truncated, oversized or non-JPG file gives false with the reason in *why.

@@ -82,6 +82,8 @@ TEST_F(JpegRegression, EachFileLoadsOrIsRefusedCleanly) {
     EXPECT_GE(picture.height, 1) << sample.name;
     EXPECT_LE(picture.width, maxJpegSide) << sample.name;
     EXPECT_LE(picture.height, maxJpegSide) << sample.name;
+    EXPECT_LE(static_cast<long long>(picture.width) * picture.height, maxJpegPixels)
+        << sample.name;
     EXPECT_EQ(fromFile.width, picture.width) << sample.name;
     EXPECT_EQ(fromFile.height, picture.height) << sample.name;
     const size_t pixelBytes = static_cast<size_t>(picture.width) * picture.height * 3;
