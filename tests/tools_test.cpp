@@ -145,8 +145,10 @@ TEST(Soak, WholeShowThroughTheFrameLoopEndsCleanly) {
   EXPECT_NE(r.out.find("frames drawn: 244"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("last frame at elapsed 243000 ms"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("GL errors: 0"), std::string::npos) << r.out;
-  // The renderer grows as it meets each scene's state for the first time (the greetings most);
-  // from the last title card to the end, drawing must not keep growing.
+  // The renderer grows as it meets each scene's state for the first time: the greetings by about
+  // 25 MB, the end scroller's live text by 4 to 10 MB from run to run, whatever the frame rate.
+  // A leak in a drawn frame grows with the frames instead; 64 frames from the last title card to
+  // the end leaking half a megabyte each would pass 24 MB.
   auto slotEndKb = [&](int slot) {
     std::string key = "slot " + std::to_string(slot) + " memory: ";
     size_t at = r.out.find(key);
@@ -158,7 +160,7 @@ TEST(Soak, WholeShowThroughTheFrameLoopEndsCleanly) {
   long afterGreetings = slotEndKb(7), atTheEnd = slotEndKb(9);
   ASSERT_GT(afterGreetings, 0) << r.out;
 #ifndef KELVARN_SANITIZED
-  EXPECT_LT(atTheEnd - afterGreetings, 8 * 1024) << r.out;
+  EXPECT_LT(atTheEnd - afterGreetings, 24 * 1024) << r.out;
 #else
   // AddressSanitizer holds freed blocks back for a while and keeps shadow memory beside every
   // allocation, so the resident size tells nothing about the show here; LeakSanitizer checks
