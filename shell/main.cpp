@@ -28,7 +28,9 @@ int main(int argc, char** argv) {
     SDL_free(base);
   }
   std::vector<std::string> dataFolders = {executableDir, KELVARN_SHARE_DIR};
-  if (!executableDir.empty()) dataFolders.insert(dataFolders.begin() + 1, executableDir + "../share/kelvarn");
+  if (!executableDir.empty())
+    dataFolders.insert(dataFolders.begin() + 1,
+                       {executableDir + "../share/kelvarn", executableDir + "../share/games/kelvarn"});
   if (enterDataFolder(dataFolders).empty())
     std::fprintf(stderr, "kelvarn: no data/ folder found; pictures and music will be missing\n");
   int code = options.shot      ? renderShot(options)

@@ -3,6 +3,8 @@
 
 #include "tools/paint/image_kit.h"
 
+#include <string>
+
 // A hole the opening scene cuts into a logo (image pixels from the top-left).
 struct HoleSpot {
     double x, y, radius;
@@ -16,3 +18,6 @@ Image paintTunnelWall();  // 256 x 256 seamless, panels, ribs and rivets
 
 const HoleSpot* logo1Holes();  // three entries
 const HoleSpot* logo2Holes();  // three entries
+
+// The application icon, size x size pixels with transparent corners, written as a PNG.
+bool paintIcon(const std::string& path, int size);
