@@ -6,6 +6,7 @@ constexpr int exitNoWindow = 1;  // the window or its GL context could not be ma
 constexpr int exitUsage = 2;     // bad command line, or no display for a live run
 
 struct DemoWindow;
+struct MusicTrack;
 
 // Start-up preparation and every scene's own, then GL error checks if asked for.
 void prepareShow(const Options& options);
@@ -16,5 +17,15 @@ void closeShow(DemoWindow& window);
 
 // The show as it always plays: window, music, every scene prepared, then the frame loop.
 int playShow(const Options& options);
+// Where live play reads the time; unset ones read the wall clock and the music's decoder.
+struct LiveSources {
+  uint32_t (*wallMs)() = nullptr;
+  double (*musicMs)() = nullptr;  // negative while silent
+};
+// Live play on a made, prepared window: from fromMs, with the keys, pause, seeks, --loop, the
+// cursor rule and the clock locked to the music. Returns the exit status.
+int runLive(DemoWindow& window, MusicTrack& music, uint32_t fromMs, const Options& options,
+            LiveSources sources = {});
+
 // One frame rendered offscreen and written as a PNG.
 int renderShot(const Options& options);
