@@ -51,7 +51,7 @@ struct ShowClock {
 };
 // The longest the picture runs on past a position the decoder keeps reporting: a stalled device
 // holds the picture with the sound.
-constexpr uint32_t musicHoldMs = 100;
+constexpr uint32_t musicHoldMs = 60;
 
 void seekClock(ShowClock& clock, uint32_t showMs, uint32_t wall);
 void pauseClock(ShowClock& clock, bool paused, uint32_t wall);
