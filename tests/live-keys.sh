@@ -66,7 +66,7 @@ case "$scenario" in
     xdotool key space
     sleep 1
     if grabChanged d e; then echo "resumed: moving"; else echo "resumed: still"; fi
-    sleep "${LIVE_KEYS_RUN_ON:-10}"
+    sleep 3
     if kill -0 "$pid" 2>/dev/null; then echo "running after the end"; else echo "ended by itself"; fi
     ;;
   fullscreen)
