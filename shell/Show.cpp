@@ -143,7 +143,7 @@ void liveCommand(const ShowCommand& c) {
       break;
     case Command::PointerMoved: live.lastMotion = wallNow(); break;
     case Command::AudioLost:
-      if (live.music->positionMs() < 0 && !live.music->player.music) break;
+      if (!live.music->player.music) break;  // already silent
       std::fprintf(stderr, "kelvarn: the audio device is gone; the show goes on silent\n");
       live.music->close();  // the clock goes on from where it stands, on the wall clock
       break;

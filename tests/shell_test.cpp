@@ -207,10 +207,16 @@ std::vector<Shown> shown;
 uint32_t scriptedWall = 0;
 std::vector<std::pair<size_t, std::vector<SDL_Keycode>>> keyScript;  // after that many live frames
 
+constexpr SDL_Keycode deviceGone = -1;  // stands for the audio device's removal in a key script
+
 void pushKey(SDL_Keycode key) {
   SDL_Event e{};
   e.type = SDL_KEYDOWN;
   e.key.keysym.sym = key;
+  if (key == deviceGone) {
+    e.type = SDL_AUDIODEVICEREMOVED;
+    e.adevice.which = 1;
+  }
   SDL_PushEvent(&e);
 }
 
@@ -227,7 +233,9 @@ void recordingScene(int8_t mode, float t) {
       for (SDL_Keycode k : keys) pushKey(k);
 }
 
-int playLive(uint32_t fromMs, bool loop) {
+MusicTrack* liveMusic = nullptr;
+
+int playLive(uint32_t fromMs, bool loop, MusicTrack* music = nullptr) {
   SceneTable saved = sceneTable;
   fillSceneTable(sceneTable);
   SceneFn fns[sceneCount] = {recordingScene<0>, recordingScene<1>, recordingScene<2>,
@@ -239,14 +247,16 @@ int playLive(uint32_t fromMs, bool loop) {
   DemoWindow window;
   window.screen = glTestScreen();
   MusicTrack silent;
+  liveMusic = music ? music : &silent;
   Options options;
   options.stepMs = 5000;
   options.loop = loop;
   LiveSources sources;
   sources.wallMs = [] { return scriptedWall += 20; };
-  sources.musicMs = [] { return -1.0; };
+  // A decoder stuck at 50 s while the device is there; nothing once it is gone.
+  sources.musicMs = [] { return liveMusic->player.music ? 50000.0 : -1.0; };
   SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-  int code = runLive(window, silent, fromMs, options, sources);
+  int code = runLive(window, *liveMusic, fromMs, options, sources);
   window.screen = Screen{};
   sceneTable = saved;
   keyScript.clear();
@@ -308,4 +318,23 @@ TEST_F(ShellTest, LoopStartsAgainAfterTheEndAndPauseHoldsThePicture) {
   ASSERT_EQ(live.size(), 3u);
   EXPECT_EQ(live[1], 1040u);
   EXPECT_EQ(live[2], 6060u);  // the sought moment and one reading, however long it waited
+}
+
+TEST_F(ShellTest, LosingTheAudioDeviceGoesOnSilentWithoutAJump) {
+  SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+  MusicTrack music;
+  music.open("data/music/tessaloop.mp3");
+  ASSERT_TRUE(music.player.music) << "the dummy audio driver should always open";
+  keyScript = {{3, {deviceGone}}, {5, {deviceGone}}, {8, {SDLK_ESCAPE}}};
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(playLive(1000, false, &music), 0);
+  std::string err = testing::internal::GetCapturedStderr();
+  music.close();
+  std::vector<uint32_t> live = liveFrames();
+  ASSERT_EQ(live.size(), 8u);
+  EXPECT_EQ(live[0], 50000u);  // the music's position rules while it plays
+  EXPECT_EQ(live[2], 50040u);
+  EXPECT_EQ(live[3], 50060u);  // then the wall clock, on from there: no jump back to 1 s
+  EXPECT_EQ(live[7], 50140u);  // and past what a stuck decoder would have allowed
+  EXPECT_EQ(err, "kelvarn: the audio device is gone; the show goes on silent\n");
 }
