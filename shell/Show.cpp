@@ -9,7 +9,11 @@
 #include "shell/DemoWindow.h"
 #include "shell/MusicTrack.h"
 #include "shell/Preparation.h"
+#include "render/Light.h"
+#include "shell/SharedLists.h"
 #include "shell/Timeline.h"
+
+#include <SDL_opengl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -41,11 +45,22 @@ struct LivePlay {
   bool reported = false;
   bool hidden = false;
   ShowClock clock;
+  bool dialogs = false;
   uint32_t lastMotion = 0;
   int cursor = -1;  // -1 not set yet, else whether it shows
 };
 
 LivePlay live;
+
+// The state start-up leaves before the scenes prepare, kept for live play's fresh timelines.
+struct StartState {
+  bool wanted = false;
+  bool kept = false;  // GL's attributes are on its stacks
+  GLfloat projection[16] = {};
+  int16_t lightW = 0;
+};
+
+StartState startState;
 
 constexpr uint32_t cursorIdleMs = 2000;
 
@@ -55,9 +70,28 @@ double musicNow() { return live.sources.musicMs ? live.sources.musicMs() : live.
 
 void present() { presentScreen(live.window->screen); }
 
-// Reaches ms the way --seek does (scenes carry state), with the music sought to the same moment;
-// a paused show stays paused and shows the new moment.
+// Puts the show back as start-up left it, so that a replay from 0 draws what a fresh run draws:
+// the GL state from before the scenes' preparation, the light's stored w, then every scene
+// prepared again, which also re-arms their first-frame set-up.
+void freshTimeline() {
+  if (!startState.kept) return;
+  glPopClientAttrib();
+  glPopAttrib();
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+  glMatrixMode(GL_PROJECTION);
+  glLoadMatrixf(startState.projection);
+  glMatrixMode(GL_MODELVIEW);
+  if (sceneLight) sceneLight->w = startState.lightW;
+  allowDialogs(false);  // a picture that failed to load was reported at start-up
+  prepareScenes();
+  allowDialogs(live.dialogs);
+}
+
+// Reaches ms the way --seek does (scenes carry state: a fresh timeline, then the catch-up), with
+// the music sought to the same moment; a paused show stays paused and shows the new moment.
 void moveTo(uint32_t ms) {
+  freshTimeline();
   catchUpTo(ms, live.stepMs);
   useWallClock();
   live.music->play(static_cast<int>(ms));
@@ -154,6 +188,13 @@ void liveCommand(const ShowCommand& c) {
 
 void prepareShow(const Options& options) {
   prepareStartup();
+  if (startState.wanted) {  // live play goes back to this state for every seek and loop
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+    glGetFloatv(GL_PROJECTION_MATRIX, startState.projection);
+    startState.lightW = sceneLight ? sceneLight->w : 0;
+    startState.kept = true;
+  }
   prepareScenes();
   enableGlChecks(options.glCheck);
   if (options.glCheck) reportGlErrors("start-up");
@@ -182,6 +223,7 @@ void closeShow(DemoWindow& window) {
 int runLive(DemoWindow& window, MusicTrack& music, uint32_t fromMs, const Options& options,
             LiveSources sources) {
   live = LivePlay{};
+  live.dialogs = displayInteractive();
   live.window = &window;
   live.music = &music;
   live.sources = sources;
@@ -199,6 +241,11 @@ int runLive(DemoWindow& window, MusicTrack& music, uint32_t fromMs, const Option
   window.idleCallback = liveIdle;
   int exitCode = window.run();
   setCursorVisible(true);
+  if (startState.kept) {
+    glPopClientAttrib();
+    glPopAttrib();
+  }
+  startState = StartState{};
   live = LivePlay{};
   return exitCode;
 }
@@ -217,6 +264,7 @@ int playShow(const Options& options) {
   }
   setSwapInterval(options.vsync);
   window.enterFullscreen(800, 600);
+  startState.wanted = true;
   prepareShow(options);
   int exitCode = runLive(window, music, options.seek ? options.seekMs : 0, options);
   music.close();
