@@ -54,7 +54,6 @@ LivePlay live;
 
 // The state start-up leaves before the scenes prepare, kept for live play's fresh timelines.
 struct StartState {
-  bool wanted = false;
   bool kept = false;  // GL's attributes are on its stacks
   GLfloat projection[16] = {};
   int16_t lightW = 0;
@@ -186,15 +185,18 @@ void liveCommand(const ShowCommand& c) {
 }
 }  // namespace
 
-void prepareShow(const Options& options) {
+void keepStartState() {
+  if (startState.kept) return;
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+  glGetFloatv(GL_PROJECTION_MATRIX, startState.projection);
+  startState.lightW = sceneLight ? sceneLight->w : 0;
+  startState.kept = true;
+}
+
+void prepareShow(const Options& options, bool forLivePlay) {
   prepareStartup();
-  if (startState.wanted) {  // live play goes back to this state for every seek and loop
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
-    glGetFloatv(GL_PROJECTION_MATRIX, startState.projection);
-    startState.lightW = sceneLight ? sceneLight->w : 0;
-    startState.kept = true;
-  }
+  if (forLivePlay) keepStartState();
   prepareScenes();
   enableGlChecks(options.glCheck);
   if (options.glCheck) reportGlErrors("start-up");
@@ -264,8 +266,7 @@ int playShow(const Options& options) {
   }
   setSwapInterval(options.vsync);
   window.enterFullscreen(800, 600);
-  startState.wanted = true;
-  prepareShow(options);
+  prepareShow(options, true);
   int exitCode = runLive(window, music, options.seek ? options.seekMs : 0, options);
   music.close();
   closeShow(window);

@@ -8,8 +8,13 @@ constexpr int exitUsage = 2;     // bad command line, or no display for a live r
 struct DemoWindow;
 struct MusicTrack;
 
-// Start-up preparation and every scene's own, then GL error checks if asked for.
-void prepareShow(const Options& options);
+// Start-up preparation and every scene's own, then GL error checks if asked for. For live play
+// the state in between is kept, to come back to for every seek and loop.
+void prepareShow(const Options& options, bool forLivePlay = false);
+// Keeps GL's state as it is now (start-up done, the scenes not prepared yet): live play returns
+// to it and prepares the scenes again before every seek and loop, so a replay from 0 draws what
+// a fresh run draws. runLive gives it up when it returns.
+void keepStartState();
 // Offscreen runs (still frames, capture, benchmark): video, window and a prepared show.
 // False, after reporting why, with the exit status in *exitCode.
 bool openOffscreenShow(DemoWindow& window, const Options& options, int* exitCode);
