@@ -90,6 +90,7 @@ void freshTimeline() {
 // Reaches ms the way --seek does (scenes carry state: a fresh timeline, then the catch-up), with
 // the music sought to the same moment; a paused show stays paused and shows the new moment.
 void moveTo(uint32_t ms) {
+  live.music->pause();  // silent while the picture catches up
   freshTimeline();
   catchUpTo(ms, live.stepMs);
   useWallClock();
