@@ -5,11 +5,11 @@
 #include "platform/MessageBox.h"
 #include "platform/Png.h"
 #include "platform/ProcessTime.h"
+#include "render/Light.h"
 #include "shell/Catchup.h"
 #include "shell/DemoWindow.h"
 #include "shell/MusicTrack.h"
 #include "shell/Preparation.h"
-#include "render/Light.h"
 #include "shell/SharedLists.h"
 #include "shell/Timeline.h"
 

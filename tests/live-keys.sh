@@ -5,7 +5,8 @@
 # usage: live-keys.sh pause|fullscreen PROGRAM [OPTIONS...]
 #   pause       Space, two grabs 2 s apart, Right while paused, Space again, then it runs past
 #               the end (give it --loop and a --seek near the end) until Escape
-#   fullscreen  the window covers the display, F11 gives the 800 x 600 window, F11 covers again
+#   fullscreen  the window covers the display, F11 gives the 800 x 600 window, Alt+Enter covers
+#               the display again
 # stdout: a line per step; stderr: the program's own stderr. Exit status: the program's after
 # Escape, or 124 when it drew nothing or did not end.
 set -u
@@ -74,7 +75,7 @@ case "$scenario" in
     xdotool key F11
     sleep 1
     echo "window: $(geometry)"
-    xdotool key F11
+    xdotool key alt+Return
     sleep 1
     echo "full screen again: $(geometry)"
     ;;
