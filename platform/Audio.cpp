@@ -63,6 +63,20 @@ void playMusicFrom(MusicPlayer& p, int ms) {
 
 bool musicPlaying(const MusicPlayer& p) { return p.music && Mix_PlayingMusic(); }
 
+void pauseMusic(MusicPlayer& p) {
+  if (p.music) Mix_PauseMusic();
+}
+
+void resumeMusic(MusicPlayer& p) {
+  if (p.music) Mix_ResumeMusic();
+}
+
+double musicPositionMs(const MusicPlayer& p) {
+  if (!p.music || !Mix_PlayingMusic()) return -1.0;
+  double seconds = Mix_GetMusicPosition(p.music);
+  return seconds < 0 ? -1.0 : seconds * 1000.0;
+}
+
 void closeMusic(MusicPlayer& p) {
   if (p.music) {
     Mix_HaltMusic();

@@ -14,4 +14,8 @@ void openMusic(MusicPlayer& player, const char* path);
 // Starts playback from ms and returns at once; the file plays to its end in the background.
 void playMusicFrom(MusicPlayer& player, int ms);
 bool musicPlaying(const MusicPlayer& player);
+void pauseMusic(MusicPlayer& player);
+void resumeMusic(MusicPlayer& player);
+// Where the decoder is in the file, in ms; negative when nothing plays or the decoder cannot tell.
+double musicPositionMs(const MusicPlayer& player);
 void closeMusic(MusicPlayer& player);

@@ -17,3 +17,5 @@ void setVirtualClock(uint32_t ms) {
 void useWallClock() { virtualOn = false; }
 
 bool clockIsVirtual() { return virtualOn; }
+
+uint32_t readWallClock() { return static_cast<uint32_t>(SDL_GetTicks()); }

@@ -7,3 +7,5 @@ uint32_t readClock();
 void setVirtualClock(uint32_t ms);  // from now on readClock() returns ms
 void useWallClock();
 bool clockIsVirtual();
+// The wall clock in ms, whatever readClock() is set to.
+uint32_t readWallClock();

@@ -85,6 +85,11 @@ bool startVideo(DisplayMode mode, const char** why) {
 
 void stopVideo() { SDL_VideoQuit(); }
 
+bool displayInteractive() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0;
+}
+
 bool openScreen(Screen& s, const char* title, DisplayMode mode, int x, int y, int width, int height,
                 const char** failedStep) {
   s.mode = mode;
@@ -121,23 +126,55 @@ void showScreen(Screen& s) {
   if (s.window && s.mode != DisplayMode::Offscreen) SDL_ShowWindow(s.window);
 }
 
+namespace {
+bool coverDisplay(Screen& s) {
+  SDL_Rect bounds{};
+  int index = SDL_GetWindowDisplayIndex(s.window);
+  if (index < 0 || SDL_GetDisplayBounds(index, &bounds) != 0) return false;
+  SDL_SetWindowPosition(s.window, bounds.x, bounds.y);
+  SDL_SetWindowSize(s.window, bounds.w, bounds.h);
+  return SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+}
+
+bool switchDisplay(Screen& s) {
+  SDL_DisplayMode wanted{};
+  wanted.w = s.width;
+  wanted.h = s.height;
+  SDL_DisplayMode closest{};
+  int index = SDL_GetWindowDisplayIndex(s.window);
+  if (index < 0 || !SDL_GetClosestDisplayMode(index, &wanted, &closest)) return false;
+  if (closest.w != s.width || closest.h != s.height) return false;
+  if (SDL_SetWindowDisplayMode(s.window, &closest) != 0) return false;
+  return SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN) == 0;
+}
+}  // namespace
+
 bool enterScreenFullscreen(Screen& s) {
   if (!s.window) return false;
-  if (s.mode == DisplayMode::Desktop)
-    return SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
-  if (s.mode == DisplayMode::ModeSwitch) {
-    SDL_DisplayMode wanted{};
-    wanted.w = s.width;
-    wanted.h = s.height;
-    SDL_DisplayMode closest{};
-    int index = SDL_GetWindowDisplayIndex(s.window);
-    if (index < 0 || !SDL_GetClosestDisplayMode(index, &wanted, &closest)) return false;
-    if (closest.w != s.width || closest.h != s.height) return false;
-    if (SDL_SetWindowDisplayMode(s.window, &closest) != 0) return false;
-    return SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN) == 0;
+  bool done = false;
+  if (s.mode == DisplayMode::Desktop) done = coverDisplay(s);
+  if (s.mode == DisplayMode::ModeSwitch) done = switchDisplay(s);
+  if (done) s.fullscreen = true;
+  return done;
+}
+
+bool toggleScreenFullscreen(Screen& s) {
+  if (!s.window || s.mode == DisplayMode::Offscreen) return false;
+  if (!s.fullscreen) {
+    s.fullscreen = (s.mode == DisplayMode::ModeSwitch && switchDisplay(s)) || coverDisplay(s);
+    return s.fullscreen;
   }
+  SDL_SetWindowFullscreen(s.window, 0);
+  SDL_SetWindowResizable(s.window, SDL_TRUE);
+  SDL_SetWindowSize(s.window, s.width, s.height);
+  SDL_SetWindowPosition(s.window, 0, 0);
+  s.fullscreen = false;
   return false;
 }
+
+void setCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+bool glContextCurrent() { return SDL_GL_GetCurrentContext() != nullptr; }
 
 void setSwapInterval(bool vsync) {
   if (!vsync) {

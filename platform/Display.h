@@ -22,12 +22,15 @@ struct Screen {
   int width = 0;
   int height = 0;
   DisplayMode mode = DisplayMode::Windowed;
+  bool fullscreen = false;  // covering the display now (either full-screen way)
 };
 
 // Brings SDL's video up. Offscreen runs use SDL's offscreen driver (EGL) unless a display is
 // reachable. Returns false, with SDL's reason in *why, when no video driver starts.
 bool startVideo(DisplayMode mode, const char** why);
 void stopVideo();
+// True when the video driver shows windows to a viewer (not the offscreen or dummy one).
+bool displayInteractive();
 
 // Window, compatibility GL context and the offscreen framebuffer; the window stays hidden.
 // On failure returns false and names the step that failed in *failedStep.
@@ -35,7 +38,15 @@ bool openScreen(Screen& screen, const char* title, DisplayMode mode, int x, int 
                 int height, const char** failedStep);
 void showScreen(Screen& screen);
 // Desktop full screen or the real 800 x 600 switch, as the mode asks. False if nothing changed.
+// Desktop full screen first lays the window borderless over the display's whole bounds, so it
+// fills the display even where no window manager honours the full-screen request.
 bool enterScreenFullscreen(Screen& screen);
+// Full screen to the 800 x 600 window at the top-left corner and back (a window goes to desktop
+// full screen). Returns whether the screen is full screen afterwards.
+bool toggleScreenFullscreen(Screen& screen);
+void setCursorVisible(bool visible);
+// True while a GL context is current on this thread.
+bool glContextCurrent();
 void setSwapInterval(bool vsync);
 // Shows the frame drawn so far. Leaves the scenes' framebuffer bound and their state untouched.
 void presentScreen(Screen& screen);

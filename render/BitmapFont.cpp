@@ -1,8 +1,8 @@
 #include "render/BitmapFont.h"
 
+#include "platform/Display.h"
 #include "platform/Glyphs.h"
 
-#include <SDL.h>
 
 #include <algorithm>
 #include <climits>
@@ -60,7 +60,7 @@ void BitmapFont::reset() { base = 0; }
 void BitmapFont::createFont(const char* face, int32_t height, int32_t weight, int32_t italic,
                             int32_t underline) {
   releaseFont();
-  if (!SDL_GL_GetCurrentContext()) {
+  if (!glContextCurrent()) {
     std::fprintf(stderr, "kelvarn: font \"%s\" made without a GL context; it prints nothing\n",
                  face ? face : "");
     return;
@@ -96,6 +96,6 @@ void BitmapFont::printText(const char* text) const {
 }
 
 void BitmapFont::releaseFont() {
-  if (base != 0 && SDL_GL_GetCurrentContext()) glDeleteLists(base, glyphCount);
+  if (base != 0 && glContextCurrent()) glDeleteLists(base, glyphCount);
   base = 0;
 }

@@ -1,9 +1,9 @@
 #include "render/Texture.h"
 
+#include "platform/Display.h"
 #include "platform/Jpeg.h"
 #include "platform/MessageBox.h"
 
-#include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,7 +56,7 @@ Texture::~Texture() { releaseTexture(); }
 void Texture::releaseTexture() {
   if (!names) return;
   // At process exit the context is gone; then only the memory is given back.
-  if (SDL_GL_GetCurrentContext()) glDeleteTextures(count, names);
+  if (glContextCurrent()) glDeleteTextures(count, names);
   std::free(names);
   names = nullptr;
   count = 0;

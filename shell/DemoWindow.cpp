@@ -2,27 +2,10 @@
 
 #include "platform/MessageBox.h"
 
-#include <SDL.h>
 #include <SDL_opengl.h>
 #include <GL/glu.h>
 
 #include <cstdint>
-
-namespace {
-Uint32 quitEvent = 0;
-
-Uint32 quitEventType() {
-  if (quitEvent == 0) quitEvent = SDL_RegisterEvents(1);
-  return quitEvent;
-}
-}  // namespace
-
-void postQuit(int code) {
-  SDL_Event e{};
-  e.type = quitEventType();
-  e.user.code = code;
-  SDL_PushEvent(&e);
-}
 
 bool DemoWindow::create(const char* title, DisplayMode mode, int x, int y, int width, int height) {
   int16_t w = static_cast<int16_t>(width), h = static_cast<int16_t>(height);
@@ -57,16 +40,15 @@ void DemoWindow::setProjection(int width, int height, char mode) {
 void DemoWindow::setFrameCallback(void (*callback)()) { frameCallback = callback; }
 
 int DemoWindow::run() {
-  Uint32 quitType = quitEventType();
   for (;;) {
-    SDL_Event e;
-    if (SDL_PollEvent(&e)) {
-      if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_ESCAPE) return 0;
-      if (e.type == SDL_QUIT) return 0;
-      if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE) return 0;
-      if (e.type == quitType) return e.user.code;
-      continue;  // every other event, other keys included, does nothing
+    bool idle = idleCallback && idleCallback();
+    ShowCommand c;
+    if (idle ? waitCommand(&c, idleWaitMs) : pollCommand(&c)) {
+      if (c.kind == Command::Quit) return c.value;
+      if (commandCallback) commandCallback(c);
+      continue;
     }
+    if (idle) continue;
     frameCallback();
     presentScreen(screen);
   }

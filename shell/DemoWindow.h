@@ -1,11 +1,16 @@
 #pragma once
 #include "platform/Display.h"
+#include "platform/Events.h"
 
 // The show's screen and its message pump, which doubles as the frame loop.
 struct DemoWindow {
   Screen screen;
   bool fullscreen = false;
   void (*frameCallback)() = nullptr;
+  // Live play: every command but quit goes here (none set: they change nothing), and while
+  // idleCallback answers true (paused, minimised) the pump waits for events instead of drawing.
+  void (*commandCallback)(const ShowCommand&) = nullptr;
+  bool (*idleCallback)() = nullptr;
 
   // Window, GL context and the 60-degree perspective. False after reporting the failure.
   bool create(const char* title, DisplayMode mode, int x, int y, int width, int height);
@@ -20,5 +25,5 @@ struct DemoWindow {
   void destroy();
 };
 
-// Asks the pump to return `code` at its next poll (the frame being drawn is still presented).
-void postQuit(int code);
+// How long an idle pump sleeps between looks at the clock.
+constexpr int idleWaitMs = 100;

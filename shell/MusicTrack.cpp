@@ -12,4 +12,10 @@ void MusicTrack::play(int ms) {
   playMusicFrom(player, position);
 }
 
+void MusicTrack::pause() { pauseMusic(player); }
+
+void MusicTrack::resume() { resumeMusic(player); }
+
+double MusicTrack::positionMs() const { return musicPositionMs(player); }
+
 void MusicTrack::close() { closeMusic(player); }

@@ -10,5 +10,9 @@ struct MusicTrack {
   void open(const char* musicPath);
   void seek(int ms);
   void play(int ms);  // seek, then play; returns at once
-  void close();       // stops the music and releases the device
+  void pause();
+  void resume();
+  // The decoder's position in ms, negative while silent or stopped.
+  double positionMs() const;
+  void close();       // stops the music and releases the device; the track is silent after
 };

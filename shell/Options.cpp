@@ -41,6 +41,7 @@ const char* optionsHelp() {
          "                      and exit; needs no display\n"
          "  --step MS           catch-up step inside the target scene for --shot (default 100)\n"
          "  --seek MS           play live from MS milliseconds, the music too\n"
+         "  --loop              start again from 0 after the end, until Escape\n"
          "  --capture FILE      render the show offline to FILE (.mp4 or .mkv: H.264 and AAC;\n"
          "                      an existing folder or a name ending in /: PNG frames and a WAV)\n"
          "    --fps N           frames per second of the capture (default 60; N/D allowed,\n"
@@ -55,7 +56,10 @@ const char* optionsHelp() {
          "  --report-startup    print the time from process start to the first frame\n"
          "  --gl-check          report every GL error after start-up and each frame, with the\n"
          "                      scene and its time (also KELVARN_GL_CHECK=1)\n"
-         "  --help              this text\n";
+         "  --help              this text\n"
+         "Keys while playing: Space pause/resume, Left/Right 5 s back/forward, Page Up/Down\n"
+         "the previous/next scene, Home start over, F11 or Alt+Enter full screen/window,\n"
+         "Escape quit.\n";
 }
 
 bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
@@ -138,6 +142,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
     } else if (!std::strcmp(a, "--bench-json")) {
       if (!need(1)) return false;
       o.benchJson = argv[++i];
+    } else if (!std::strcmp(a, "--loop")) {
+      o.loop = true;
     } else if (!std::strcmp(a, "--soak")) {
       o.soak = true;
     } else if (!std::strcmp(a, "--gl-check")) {

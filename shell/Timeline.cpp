@@ -2,7 +2,7 @@
 
 #include "platform/Clock.h"
 #include "scenes/Scenes.h"
-#include "shell/DemoWindow.h"
+#include "platform/Events.h"
 
 #include <SDL_opengl.h>
 
@@ -48,15 +48,59 @@ bool stepFrame(FrameClock& clock, const SceneTable& table, uint32_t now) {
   return elapsed > table.start[sceneCount];
 }
 
-void frameCallback() {
-  bool ended = stepFrame(showClock, sceneTable, readClock());
+namespace {
+void checkFrame() {
   if (glChecks) {
     char where[64];
     std::snprintf(where, sizeof where, "slot %d at t = %.6f", showClock.lastSlot,
                   static_cast<double>(showClock.lastT));
     reportGlErrors(where);
   }
+}
+}  // namespace
+
+void frameCallback() {
+  bool ended = stepFrame(showClock, sceneTable, readClock());
+  checkFrame();
   if (ended) postQuit(0);
+}
+
+bool drawFrameAt(uint32_t elapsed) {
+  showClock.latched = true;
+  showClock.startTime = 0;
+  bool ended = stepFrame(showClock, sceneTable, elapsed);
+  checkFrame();
+  return ended;
+}
+
+void seekClock(ShowClock& c, uint32_t showMs, uint32_t wall) {
+  c.shown = showMs;
+  c.lastWall = wall;
+  c.musicAt = -1.0;
+}
+
+void pauseClock(ShowClock& c, bool paused, uint32_t wall) {
+  c.paused = paused;
+  c.lastWall = wall;
+  c.musicAt = -1.0;  // the decoder's next report starts the count afresh
+}
+
+uint32_t advanceClock(ShowClock& c, uint32_t wall, double musicMs) {
+  uint32_t since = wall - c.lastWall;
+  c.lastWall = wall;
+  if (c.paused) return c.shown;
+  double estimate = static_cast<double>(c.shown) + since;  // the wall clock from where it stands
+  if (musicMs >= 0.0) {
+    if (musicMs != c.musicAt) {
+      c.musicAt = musicMs;
+      c.musicWall = wall;
+    }
+    uint32_t fill = wall - c.musicWall;
+    estimate = c.musicAt + (fill < musicHoldMs ? fill : musicHoldMs);
+  }
+  if (estimate > 4294967295.0) estimate = 4294967295.0;
+  if (estimate > c.shown) c.shown = static_cast<uint32_t>(estimate);
+  return c.shown;
 }
 
 void enableGlChecks(bool on) { glChecks = on; }
@@ -83,10 +127,4 @@ void fillSceneTable(SceneTable& table) {
       titleCard3,   greetingsScene, titleCard4, spiralScene, endScroller};
   for (int i = 0; i <= sceneCount; ++i) table.start[i] = starts[i];
   for (int i = 0; i < sceneCount; ++i) table.slot[i] = scenes[i];
-}
-
-void continueFrameClockLive(uint32_t elapsed) {
-  useWallClock();
-  showClock.latched = true;
-  showClock.startTime = readClock() - elapsed;
 }

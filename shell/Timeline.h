@@ -35,11 +35,32 @@ int findSlot(const SceneTable& table, uint32_t elapsed, float* t);
 // Returns true once the show has run out, which asks the caller to end after this frame.
 bool stepFrame(FrameClock& clock, const SceneTable& table, uint32_t now);
 
+// One frame at exactly `elapsed` ms (the clock latched at 0), GL errors checked if asked for.
+// True once the show has run out.
+bool drawFrameAt(uint32_t elapsed);
+
+// The live show's clock. With sound it follows the music's position, filled in with the wall
+// clock between the decoder's updates; silent, it runs on the wall clock from where it stands.
+// It never goes backwards except when sought, and stands still while paused.
+struct ShowClock {
+  uint32_t shown = 0;      // the last time handed out
+  uint32_t lastWall = 0;   // the wall time it was handed out at
+  bool paused = false;
+  double musicAt = -1.0;   // the decoder's last position, negative: none yet
+  uint32_t musicWall = 0;  // the wall time it was first seen at
+};
+// The longest the picture runs on past a position the decoder keeps reporting: a stalled device
+// holds the picture with the sound.
+constexpr uint32_t musicHoldMs = 60;
+
+void seekClock(ShowClock& clock, uint32_t showMs, uint32_t wall);
+void pauseClock(ShowClock& clock, bool paused, uint32_t wall);
+// The show's time at `wall`, given the music's position (negative while silent).
+uint32_t advanceClock(ShowClock& clock, uint32_t wall, double musicMs);
+
 // The show's frame callback: reads the clock once and posts the quit when the show has run out.
 void frameCallback();
 void resetFrameClock();
-// Goes on live from elapsed ms: the wall clock drives the frames from here on.
-void continueFrameClockLive(uint32_t elapsed);
 
 // Debug switch: glGetError after every frame, each error reported with the slot and t.
 void enableGlChecks(bool on);

@@ -1,11 +1,10 @@
+#include "platform/Events.h"
 #include "shell/Bench.h"
 #include "shell/Capture.h"
 #include "shell/DataDir.h"
 #include "shell/Options.h"
 #include "shell/Show.h"
 #include "shell/Soak.h"
-
-#include <SDL.h>
 
 #include <cstdio>
 #include <string>
@@ -22,11 +21,7 @@ int main(int argc, char** argv) {
     std::fputs(optionsHelp(), stdout);
     return 0;
   }
-  std::string executableDir;
-  if (char* base = SDL_GetBasePath()) {
-    executableDir = base;
-    SDL_free(base);
-  }
+  std::string executableDir = executableFolder();
   std::vector<std::string> dataFolders = {executableDir, KELVARN_SHARE_DIR};
   if (!executableDir.empty())
     dataFolders.insert(dataFolders.begin() + 1,
@@ -38,6 +33,6 @@ int main(int argc, char** argv) {
              : options.bench   ? benchShow(options)
              : options.soak    ? soakShow(options)
                                : playShow(options);
-  SDL_Quit();
+  stopPlatform();
   return code;
 }

@@ -68,3 +68,37 @@ TEST(EscapeFullScreen, GivesTheDesktopItsDisplayBack) {
     expectCleanEnd(r);
   }
 }
+
+// Keys under a real X server with no window manager, the screen grabbed with xwd.
+namespace {
+ProgramResult liveKeys(const std::string& screen, const std::string& scenarioAndOptions) {
+  std::string server = std::to_string(100 + (getpid() + 200) % 400);
+  return runKelvarn("timeout 400 xvfb-run -a -n " + server + " -s '-screen 0 " + screen + "x24' " +
+                    KELVARN_SOURCE_DIR "/tests/live-keys.sh " + scenarioAndOptions);
+}
+
+bool haveXwd() { return std::system("command -v xwd >/dev/null 2>&1") == 0; }
+}  // namespace
+
+TEST(LiveKeys, PauseHoldsSeekWhilePausedShowsTheMomentAndLoopRunsOn) {
+  if (!haveXvfb() || !haveXwd())
+    GTEST_SKIP() << "xvfb-run or xwd is not installed (Debian packages xvfb, x11-apps)";
+  // From 236 s: paused, then 5 s on while paused, resumed, and past the end with --loop.
+  ProgramResult r = liveKeys("1024x768", "pause KELVARN --windowed --loop --seek 236000 --step 5000");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  for (const char* line : {"paused: still", "seek while paused: changed", "after the seek: still",
+                           "resumed: moving", "running after the end",
+                           "ended after Escape with status 0"})
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out << r.err;
+  EXPECT_EQ(unexpectedLines(r.err), "");
+}
+
+TEST(LiveKeys, FullScreenFillsADisplayWithNoWindowManager) {
+  if (!haveXvfb()) GTEST_SKIP() << "xvfb-run is not installed (Debian package xvfb): no X server";
+  ProgramResult r = liveKeys("1920x1080", "fullscreen KELVARN --seek 1000 --step 5000");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("full screen: 1920x1080"), std::string::npos) << r.out << r.err;
+  EXPECT_NE(r.out.find("window: 800x600"), std::string::npos) << r.out;  // F11
+  EXPECT_NE(r.out.find("full screen again: 1920x1080"), std::string::npos) << r.out;  // Alt+Enter
+  EXPECT_EQ(unexpectedLines(r.err), "");
+}
