@@ -1,3 +1,4 @@
+#include "platform/Console.h"
 #include "shell/Bench.h"
 #include "shell/Capture.h"
 #include "shell/DataDir.h"
@@ -12,6 +13,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+  attachConsole();
   Options options;
   std::string error;
   if (!parseOptions(argc, argv, options, &error)) {
