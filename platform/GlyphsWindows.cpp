@@ -96,12 +96,19 @@ GlyphBitmap renderGlyph(HDC dc, UINT code, const Underline& underline) {
   static const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
   GLYPHMETRICS gm{};
   DWORD size = GetGlyphOutlineW(dc, code, GGO_BITMAP, &gm, 0, nullptr, &identity);
-  if (size == GDI_ERROR) return GlyphBitmap{};
-  std::vector<unsigned char> bits(size);
-  if (size > 0 && GetGlyphOutlineW(dc, code, GGO_BITMAP, &gm, size, bits.data(), &identity) ==
-                      GDI_ERROR)
-    return GlyphBitmap{};
-  // A blank glyph (the space) reports a 1 x 1 box but has no bitmap.
+  std::vector<unsigned char> bits(size == GDI_ERROR ? 0 : size);
+  if (size == GDI_ERROR || size == 0 ||
+      GetGlyphOutlineW(dc, code, GGO_BITMAP, &gm, size, bits.data(), &identity) == GDI_ERROR) {
+    // A blank glyph (the space) may give no bitmap and no metrics: only its advance counts.
+    size = 0;
+    gm = GLYPHMETRICS{};
+    if (GetGlyphOutlineW(dc, code, GGO_METRICS, &gm, 0, nullptr, &identity) == GDI_ERROR) {
+      INT width = 0;
+      if (!GetCharWidth32W(dc, code, code, &width)) return GlyphBitmap{};
+      gm.gmCellIncX = static_cast<short>(width);
+    }
+  }
+  // A blank glyph reports a 1 x 1 box but has no bitmap.
   const int32_t width = size > 0 ? int32_t(gm.gmBlackBoxX) : 0;
   const int32_t rows = size > 0 ? int32_t(gm.gmBlackBoxY) : 0;
   const int32_t left = gm.gmptGlyphOrigin.x, top = gm.gmptGlyphOrigin.y;
