@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
   size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) total += n;
   if (argc < 2) return 1;
-  std::FILE* out = std::fopen(argv[argc - 1], "w");
+  std::FILE* out = std::fopen(argv[argc - 1], "wb");  // plain \n line ends
   if (!out) return 1;
   std::fprintf(out, "%llu\n", total);
   for (int i = 1; i < argc; ++i) std::fprintf(out, "%s\n", argv[i]);
