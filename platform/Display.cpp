@@ -1,5 +1,7 @@
 #include "platform/Display.h"
 
+#include "platform/Desktop.h"
+
 #include <SDL.h>
 #include <SDL_opengl.h>
 #include <SDL_opengl_glext.h>
@@ -43,14 +45,6 @@ bool loadFramebufferCalls() {
          load(fb.blitFramebuffer, "glBlitFramebuffer");
 }
 
-bool displayReachable() {
-  const char* forced = SDL_getenv("SDL_VIDEODRIVER");
-  if (forced && *forced) return true;
-  const char* x = SDL_getenv("DISPLAY");
-  const char* wl = SDL_getenv("WAYLAND_DISPLAY");
-  return (x && *x) || (wl && *wl);
-}
-
 bool makeFramebuffer(Screen& s) {
   if (!loadFramebufferCalls()) return false;
   fb.genRenderbuffers(1, &s.colourBuffer);
@@ -71,10 +65,9 @@ bool makeFramebuffer(Screen& s) {
 
 bool startVideo(DisplayMode mode, const char** why) {
   const char* driver = nullptr;
-  if (mode == DisplayMode::Offscreen && !displayReachable()) driver = "offscreen";
-  if (mode != DisplayMode::Offscreen && !displayReachable()) {
-    *why = "no display is reachable (DISPLAY and WAYLAND_DISPLAY are unset)";
-    return false;
+  if (!desktopReachable(why)) {
+    if (mode != DisplayMode::Offscreen) return false;
+    driver = headlessVideoDriver();
   }
   if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0 || SDL_VideoInit(driver) != 0) {
     *why = SDL_GetError();

@@ -25,8 +25,9 @@ struct Screen {
   bool fullscreen = false;  // covering the display now (either full-screen way)
 };
 
-// Brings SDL's video up. Offscreen runs use SDL's offscreen driver (EGL) unless a display is
-// reachable. Returns false, with SDL's reason in *why, when no video driver starts.
+// Brings SDL's video up. Offscreen runs draw into a hidden window on the desktop; on Linux with
+// no display reachable they use SDL's offscreen driver (EGL) instead. Returns false, with the
+// reason in *why, when no video driver starts.
 bool startVideo(DisplayMode mode, const char** why);
 void stopVideo();
 // True when the video driver shows windows to a viewer (not the offscreen or dummy one).

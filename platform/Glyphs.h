@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-// Monochrome glyph bitmaps of a system font: fontconfig finds the face, FreeType draws it.
+// Monochrome glyph bitmaps of a system font: on Linux fontconfig finds the face and FreeType
+// draws it; on Windows GDI does both.
 // A request is phrased the way the show has always asked for fonts: a family name, a height
 // in pixels, a weight of 100..900 and italic and underline flags.
 
@@ -15,9 +16,9 @@ struct FontRequest {
   bool underline = false;
 };
 
-// The face fontconfig chose for a request.
+// The face the system chose for a request.
 struct FontMatch {
-  std::string file;  // empty when no face at all was found
+  std::string file;  // the font file (the face's name on Windows); empty when none was found
   int index = 0;     // face index inside the file
   std::string family;
   bool substituted = false;  // neither the family asked for nor one of its aliases was found

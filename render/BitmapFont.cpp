@@ -29,11 +29,14 @@ void compileGlyphLists(GLuint base, const std::vector<GlyphBitmap>& glyphs) {
   glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
   glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
   glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+  // A blank glyph still hands over a pointer: some GL front ends drop the whole call,
+  // advance and all, when it is null.
+  static const GLubyte blank = 0;
   for (size_t i = 0; i < glyphs.size(); ++i) {
     const GlyphBitmap& glyph = glyphs[i];
     glNewList(base + GLuint(i), GL_COMPILE);
     glBitmap(glyph.width, glyph.rows, GLfloat(-glyph.left), GLfloat(-glyph.bottom),
-             GLfloat(glyph.advance), 0.0f, glyph.bits.empty() ? nullptr : glyph.bits.data());
+             GLfloat(glyph.advance), 0.0f, glyph.bits.empty() ? &blank : glyph.bits.data());
     glEndList();
   }
   glPopClientAttrib();

@@ -2,19 +2,13 @@
 
 #include "platform/Clock.h"
 #include "platform/Display.h"
+#include "platform/Files.h"
+#include "platform/Process.h"
 #include "platform/ProcessTime.h"
 #include "shell/Catchup.h"
 #include "shell/DemoWindow.h"
 #include "shell/Show.h"
 #include "shell/Timeline.h"
-
-#include <errno.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -22,43 +16,14 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 const char* const musicPath = "data/music/tessaloop.mp3";
 constexpr int exitCaptureFailed = 3;
 constexpr int exitInterrupted = 130;
 
-volatile sig_atomic_t stopRequested = 0;
-void requestStop(int) { stopRequested = 1; }
-
 bool endsWith(const std::string& s, const char* tail) {
   size_t n = std::strlen(tail);
   return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
-}
-
-bool isDirectory(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool fileExists(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0;
-}
-
-std::string findProgram(const char* name) {
-  const char* path = getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    std::string candidate = dirs.substr(start, end - start) + "/" + name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return "";
 }
 
 // Checks that the output can be written before any frame is rendered.
@@ -66,29 +31,13 @@ bool outputWritable(const std::string& file, bool folder, std::string* why) {
   if (folder) {
     std::string dir = file;
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    if (!isDirectory(dir) && mkdir(dir.c_str(), 0755) != 0) {
-      *why = "cannot make the folder " + dir + ": " + std::strerror(errno);
-      return false;
-    }
-    if (access(dir.c_str(), W_OK) != 0) {
-      *why = "cannot write into " + dir + ": " + std::strerror(errno);
-      return false;
-    }
-    return true;
+    return makeWritableFolder(dir, why);
   }
   if (!endsWith(file, ".mp4") && !endsWith(file, ".mkv")) {
     *why = "the capture file must end in .mp4 or .mkv, or name a folder (ending in /)";
     return false;
   }
-  bool existed = fileExists(file);
-  int fd = open(file.c_str(), O_WRONLY | O_CREAT, 0644);
-  if (fd < 0) {
-    *why = "cannot write " + file + ": " + std::strerror(errno);
-    return false;
-  }
-  close(fd);
-  if (!existed) unlink(file.c_str());
-  return true;
+  return canWriteFile(file, why);
 }
 
 std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Options& o, bool folder,
@@ -115,49 +64,6 @@ std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Option
   if (endsWith(o.captureFile, ".mp4")) a.insert(a.end(), {"-movflags", "+faststart"});
   a.push_back(o.captureFile);
   return a;
-}
-
-// ffmpeg runs in its own process group, so Ctrl-C reaches only us and we can close the pipe
-// cleanly, which lets it finish a playable file.
-pid_t startEncoder(const std::vector<std::string>& args, int* writeEnd) {
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
-  fcntl(fds[1], F_SETFD, FD_CLOEXEC);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
-  posix_spawnattr_setpgroup(&attr, 0);
-  std::vector<char*> argv;
-  for (const std::string& s : args) argv.push_back(const_cast<char*>(s.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attr);
-  close(fds[0]);
-  if (pid < 0) {
-    close(fds[1]);
-    return -1;
-  }
-  *writeEnd = fds[1];
-  return pid;
-}
-
-bool writeAll(int fd, const unsigned char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
 }
 
 void showProgress(uint32_t done, uint32_t total, double startedMs, bool final) {
@@ -193,7 +99,7 @@ int captureShow(const Options& o) {
     std::fprintf(stderr, "kelvarn: --capture needs the ffmpeg program, which is not on PATH\n");
     return exitUsage;
   }
-  bool folder = endsWith(o.captureFile, "/") || isDirectory(o.captureFile);
+  bool folder = endsWith(o.captureFile, "/") || isFolder(o.captureFile);
   std::string why;
   if (!outputWritable(o.captureFile, folder, &why)) {
     std::fprintf(stderr, "kelvarn: %s\n", why.c_str());
@@ -205,26 +111,21 @@ int captureShow(const Options& o) {
 
   uint32_t total = captureFrameCount(o.fromMs, o.toMs, o.fpsNum, o.fpsDen);
   double seconds = static_cast<double>(total) * o.fpsDen / o.fpsNum;
-  bool withMusic = fileExists(musicPath);
+  bool withMusic = pathExists(musicPath);
   if (!withMusic) std::fprintf(stderr, "kelvarn: %s is missing; the capture has no sound\n", musicPath);
-  int pipeFd = -1;
-  pid_t encoder = startEncoder(ffmpegArguments(ffmpeg, o, folder, seconds, withMusic), &pipeFd);
-  if (encoder < 0) {
+  ChildProcess encoder;
+  if (!startPipedProcess(ffmpegArguments(ffmpeg, o, folder, seconds, withMusic), encoder)) {
     std::fprintf(stderr, "kelvarn: cannot start %s\n", ffmpeg.c_str());
     closeShow(window);
     return exitCaptureFailed;
   }
-  signal(SIGPIPE, SIG_IGN);
-  struct sigaction stop {};
-  stop.sa_handler = requestStop;
-  sigaction(SIGINT, &stop, nullptr);
-  sigaction(SIGTERM, &stop, nullptr);
+  catchStopRequests();
 
   std::vector<unsigned char> frame(800 * 600 * 4);
   double started = steadyMs(), lastShown = 0.0;
   uint32_t done = 0;
   bool pipeBroken = false;
-  for (uint32_t k = 0; k < total && !stopRequested; ++k) {
+  for (uint32_t k = 0; k < total && !stopRequested(); ++k) {
     uint32_t elapsed = captureFrameTime(o.fromMs, k, o.fpsNum, o.fpsDen);
     if (k == 0) {
       catchUpTo(elapsed, o.stepMs);
@@ -233,7 +134,7 @@ int captureShow(const Options& o) {
       frameCallback();
     }
     readScreenPixelsBgra(window.screen, frame.data());  // ffmpeg turns it upright
-    if (!writeAll(pipeFd, frame.data(), frame.size())) {
+    if (!writeToProcess(encoder, frame.data(), frame.size())) {
       pipeBroken = true;
       break;
     }
@@ -244,18 +145,15 @@ int captureShow(const Options& o) {
     }
   }
   showProgress(done, total, started, true);
-  close(pipeFd);
-  int status = 0;
-  while (waitpid(encoder, &status, 0) < 0 && errno == EINTR) {
-  }
+  ChildEnd end = finishProcess(encoder);
   closeShow(window);
-  bool encoderOk = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  bool encoderOk = end.exited && end.status == 0;
   if (pipeBroken || !encoderOk) {
     std::fprintf(stderr, "kelvarn: ffmpeg %s after %u of %u frames; %s is incomplete\n",
-                 WIFSIGNALED(status) ? "was killed" : "failed", done, total, o.captureFile.c_str());
+                 end.killed ? "was killed" : "failed", done, total, o.captureFile.c_str());
     return exitCaptureFailed;
   }
-  if (stopRequested) {
+  if (stopRequested()) {
     std::fprintf(stderr, "kelvarn: stopped after %u of %u frames; %s holds them\n", done, total,
                  o.captureFile.c_str());
     return exitInterrupted;

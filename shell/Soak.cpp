@@ -1,13 +1,13 @@
 #include "shell/Soak.h"
 
 #include "platform/Clock.h"
+#include "platform/Memory.h"
 #include "shell/Capture.h"
 #include "shell/DemoWindow.h"
 #include "shell/Show.h"
 #include "shell/Timeline.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 uint32_t soakNum = 10, soakDen = 1;
@@ -19,23 +19,12 @@ long residentKb[6] = {0};
 long slotQuarterKb[sceneCount] = {0};
 long slotEndKb[sceneCount] = {0};
 
-long residentSetKb() {
-  FILE* f = std::fopen("/proc/self/status", "r");
-  if (!f) return -1;
-  char line[256];
-  long kb = -1;
-  while (std::fgets(line, sizeof line, f))
-    if (std::strncmp(line, "VmRSS:", 6) == 0) kb = std::atol(line + 6);
-  std::fclose(f);
-  return kb;
-}
-
 void soakFrame() {
   lastElapsed = captureFrameTime(0, framesDrawn, soakNum, soakDen);
   setVirtualClock(lastElapsed);
   frameCallback();
   ++framesDrawn;
-  long kb = residentSetKb();
+  long kb = residentMemoryKb();
   uint32_t minute = lastElapsed / 60000;
   if (minute < 6) residentKb[minute] = kb;  // the last reading in each minute
   float t = 0.0f;

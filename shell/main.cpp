@@ -1,3 +1,4 @@
+#include "platform/Console.h"
 #include "platform/Events.h"
 #include "shell/Bench.h"
 #include "shell/Capture.h"
@@ -11,6 +12,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+  attachConsole();
   Options options;
   std::string error;
   if (!parseOptions(argc, argv, options, &error)) {

@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+
+// The few file-system questions the shell asks, with paths as the system spells them.
+bool isFolder(const std::string& path);
+bool pathExists(const std::string& path);
+// Makes the folder if it is not there yet and checks that files can be made in it.
+bool makeWritableFolder(const std::string& path, std::string* why);
+// Checks that the file can be written, leaving no file behind that was not there before.
+bool canWriteFile(const std::string& path, std::string* why);
+// Makes the folder the working directory; false if it cannot.
+bool enterFolder(const std::string& path);
