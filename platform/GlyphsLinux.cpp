@@ -186,6 +186,9 @@ bool loadFontAliases(const char* path) {
   loaded = fullPath && config &&
            FcConfigParseAndLoad(config, reinterpret_cast<const FcChar8*>(fullPath), FcTrue);
   std::free(fullPath);
+  // The configuration is already built; the font folders the file adds (the faces the show
+  // carries) are only scanned when the font set is built again.
+  if (loaded) FcConfigBuildFonts(config);
   if (!loaded)
     std::fprintf(stderr, "kelvarn: cannot read the font aliases in %s; system fonts stand in\n",
                  path);

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <new>
+#include <vector>
 
 namespace {
 // No picture of the show comes near this; a larger file is refused unread.
@@ -47,6 +49,66 @@ void convertCmykToRgb(const unsigned char* cmyk, size_t pixels, unsigned char* r
   }
 }
 
+// Bytes that sit between two marker segments, where a marker should begin, belong to nothing:
+// a writer's slip that decoders skip with a warning. The runs of them, as (offset, length),
+// found by walking the segments from the start marker through the header and from scan to scan
+// (a scan's coded data runs to the first marker other than a restart). The walk stops at the end
+// marker and at anything it cannot follow, such as a segment running past the end; what lies
+// inside a segment or a scan is never counted, so a scan with bytes too many or too few, or a
+// header whose picture size does not match its scan, still warns and is refused.
+struct ByteRun {
+  size_t at, length;
+};
+
+std::vector<ByteRun> strayRunsBetweenSegments(const unsigned char* bytes, size_t size) {
+  std::vector<ByteRun> runs;
+  if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return runs;
+  size_t at = 2;
+  while (at < size) {
+    const size_t start = at;
+    while (at < size && bytes[at] != 0xFF) ++at;
+    if (at == size) break;  // nothing but stray bytes to the end: no marker follows them
+    if (at > start) runs.push_back({start, at - start});
+    while (at < size && bytes[at] == 0xFF) ++at;  // fill bytes before a marker are allowed
+    if (at == size) break;
+    const unsigned char marker = bytes[at++];
+    if (marker == 0xD9) break;                        // end of picture
+    if (marker == 0x00 || marker == 0xD8) break;      // no marker at all, or a second start
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // markers without a length
+    if (size - at < 2) break;
+    const size_t length = (size_t(bytes[at]) << 8) | bytes[at + 1];
+    if (length < 2 || length > size - at) break;
+    at += length;
+    if (marker != 0xDA) continue;
+    // A scan: coded data up to the next marker that is neither a stuffed zero nor a restart.
+    while (at + 1 < size) {
+      const unsigned char next = bytes[at + 1];
+      if (bytes[at] == 0xFF && next != 0x00 && next != 0xFF && (next < 0xD0 || next > 0xD7)) break;
+      ++at;
+    }
+    if (at + 1 >= size) break;
+  }
+  return runs;
+}
+
+// The bytes without the given runs.
+std::unique_ptr<unsigned char[]> withoutRuns(const unsigned char* bytes, size_t size,
+                                             const std::vector<ByteRun>& runs, size_t& kept) {
+  size_t dropped = 0;
+  for (const ByteRun& run : runs) dropped += run.length;
+  kept = size - dropped;
+  std::unique_ptr<unsigned char[]> out = allocateZeroed(kept);
+  if (!out) return out;
+  size_t from = 0, to = 0;
+  for (const ByteRun& run : runs) {
+    std::memcpy(out.get() + to, bytes + from, run.at - from);
+    to += run.at - from;
+    from = run.at + run.length;
+  }
+  std::memcpy(out.get() + to, bytes + from, size - from);
+  return out;
+}
+
 struct Decompressor {
   tjhandle handle = tjInitDecompress();
   ~Decompressor() {
@@ -71,7 +133,18 @@ bool decodeJpgBytes(const unsigned char* bytes, size_t size, JpegPicture& pictur
   if (!bytes || size == 0) return fail(why, "empty file");
   // TurboJPEG counts the input in unsigned long; a larger buffer cannot be handed to it whole.
   if (size > std::numeric_limits<unsigned long>::max()) return fail(why, "file too large");
-  const unsigned long byteCount = static_cast<unsigned long>(size);
+
+  // Stray bytes between segments are left out; the decoder then sees a file without them and
+  // must read it to the end without a single warning.
+  const std::vector<ByteRun> stray = strayRunsBetweenSegments(bytes, size);
+  std::unique_ptr<unsigned char[]> cleaned;
+  size_t keptSize = size;
+  if (!stray.empty()) {
+    cleaned = withoutRuns(bytes, size, stray, keptSize);
+    if (!cleaned) return fail(why, "out of memory");
+    bytes = cleaned.get();
+  }
+  const unsigned long byteCount = static_cast<unsigned long>(keptSize);
 
   Decompressor decoder;
   if (!decoder.handle) return fail(why, "no JPG decoder");
@@ -93,8 +166,8 @@ bool decodeJpgBytes(const unsigned char* bytes, size_t size, JpegPicture& pictur
   // that only declares a huge picture costs no more memory than the rows it really holds.
   std::unique_ptr<unsigned char[]> decoded(new (std::nothrow) unsigned char[pixels * pixelSize]);
   if (!decoded) return fail(why, "out of memory");
-  // Any warning (a truncated scan above all) fails the load; LIMITSCANS stops progressive files
-  // built to take forever.
+  // Any other warning (a truncated or corrupt scan above all) fails the load; LIMITSCANS stops
+  // progressive files built to take forever.
   const int flags = TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
   if (tjDecompress2(decoder.handle, bytes, byteCount, decoded.get(), width, width * pixelSize,
                     height, pixelFormat, flags) != 0)

@@ -19,7 +19,9 @@ constexpr int maxJpegSide = 16384;
 constexpr long long maxJpegPixels = 8192LL * 8192;
 
 // Decodes a JPG file (baseline or progressive; colour, greyscale or CMYK) into RGB. A missing,
-// empty, truncated, oversized or non-JPG file gives false with the reason in *why.
+// empty, truncated, oversized or non-JPG file gives false with the reason in *why. Stray bytes
+// between two marker segments are skipped, as other decoders skip them; anything else the
+// decoder warns about (a scan cut short, corrupt or longer than its picture) is refused.
 bool decodeJpg(const char* path, JpegPicture& picture, std::string* why);
 // The same for a JPG already in memory: `size` bytes at `bytes` (null or 0 bytes count as an
 // empty file). The bytes are only read, and may be freed once this returns.

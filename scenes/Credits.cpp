@@ -27,17 +27,17 @@
 #include <cmath>
 
 // Rectangles of the pages that frame one word each, or the top of the credit page (page
-// v = 0 at the bottom). The face standing in for "Impact" hangs the g of "DeSigne" lower and
-// sets "OlmiA" wider than "Impact" does, so those two frames reach lower and wider.
+// v = 0 at the bottom). The face the show carries for "Impact" sets "OlmiA" a texel wider than
+// its frame had room for, so that frame reaches a little further right.
 const TextureRect cardRects[4] = {
     {0.0f, 0.03f, 0.62f, 0.2f},   // "GraPhix"
     {0.0f, 0.23f, 0.61f, 0.19f},  // "MuSic /"
-    {0.0f, 0.59f, 0.66f, 0.23f},  // "DeSigne", down to the g's tail
+    {0.0f, 0.62f, 0.66f, 0.2f},   // "DeSigne"
     {0.4f, 0.82f, 0.59f, 0.18f},  // "CoDe /", the first line without the name
 };
 const TextureRect labelRects[2] = {
     {0.0f, 0.82f, 0.4f, 0.18f},   // "vuro", the coder
-    {0.0f, 0.42f, 0.48f, 0.17f},  // "OlmiA", the musician, under the g of "DeSigne"
+    {0.0f, 0.42f, 0.44f, 0.19f},  // "OlmiA", the musician
 };
 const TextureRect thumbnailRect = {0.0f, 0.525f, 0.86f, 0.475f};  // heading and three lines
 

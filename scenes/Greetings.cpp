@@ -20,17 +20,21 @@
 const float greetStartTimes[greetCount] = {0.1f,  0.15f, 0.21f, 0.27f, 0.33f, 0.39f,
                                            0.47f, 0.53f, 0.59f, 0.65f, 0.71f};
 
+// The frames of "Orlen", "Vesmira", "T O R K" and "bramel" are wide enough for the face that
+// stands in for "Trebuchet MS"; "Vesmira" stops below the tails of "pelurang", whose frame
+// reaches down to them, and "q.t.z" starts above the l of "pelurang". The first frame shows
+// "7 4 9" only.
 const GreetName greetNames[greetCount] = {
     {"7 4 9   RU-O", -285, {0, 0, 0.17f, 0.09f}},
-    {"Orlen", -235, {0, 0.09f, 0.18f, 0.09f}},
-    {"Vesmira", -185, {0, 0.18f, 0.26f, 0.09f}},
-    {"pelurang", -135, {0, 0.253f, 0.35f, 0.08f}},
-    {"q.t.z", -85, {0, 0.33f, 0.2f, 0.08f}},
+    {"Orlen", -235, {0, 0.09f, 0.19f, 0.09f}},
+    {"Vesmira", -185, {0, 0.18f, 0.28f, 0.069f}},
+    {"pelurang", -135, {0, 0.249f, 0.35f, 0.084f}},
+    {"q.t.z", -85, {0, 0.335f, 0.2f, 0.075f}},
     {"Lantix", -35, {0, 0.42f, 0.27f, 0.09f}},
     {"MorphiQ", 25, {0, 0.51f, 0.29f, 0.09f}},
     {"Zuny/TEKA", 85, {0, 0.615f, 0.41f, 0.0935f}},
-    {"T O R K", 135, {0, 0.71f, 0.23f, 0.09f}},
-    {"bramel", 185, {0, 0.8f, 0.23f, 0.08f}},
+    {"T O R K", 135, {0, 0.71f, 0.25f, 0.09f}},
+    {"bramel", 185, {0, 0.8f, 0.24f, 0.08f}},
     {"Y o u", 235, {0, 0.88f, 0.18f, 0.085f}},
 };
 
@@ -81,6 +85,8 @@ void fillCameraTracks(KeyTrack& eyePath, KeyTrack& lookPath) {
   eyePath.setKeys(eye, cameraKeyCount);
 }
 
+}  // namespace
+
 // The names printed white, one per row, into the lower-left 512 x 512 corner and kept there.
 void paintNamePage(Texture& namePage) {
   BitmapFont font;
@@ -99,6 +105,8 @@ void paintNamePage(Texture& namePage) {
   captureGlow(namePage, 5);
   font.releaseFont();
 }
+
+namespace {
 
 // The camera, and after 0.75 the whole arrangement turning about the world's y axis.
 void viewGreetings(const float* eye, const float* look, float t) {

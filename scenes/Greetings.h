@@ -17,6 +17,10 @@ struct GreetName {
 };
 extern const GreetName greetNames[greetCount];
 
+// Prints every name at its row of the page in "Trebuchet MS" 40, in the current colour (start-up
+// leaves it opaque white), and keeps the page.
+void paintNamePage(Texture& namePage);
+
 // The eleven names as quads cut from the name page, each on its item of the greetings path
 // around the current origin. Name k is invisible up to startTimes[k] and fades in over the
 // next 0.02. Draws unlit and unfogged, additively, and ends with fog switched on.

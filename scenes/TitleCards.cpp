@@ -43,7 +43,7 @@ const CardDesign cardDesigns[4] = {
      {{"Shift 4", -300, 100},
       {": something", -150, -100},
       {"the one doesn't", -90, -160},
-      {"Understand somenow.", 50, -210},
+      {"Understand somenow.", -180, -210},  // from 50 it ran off the card's right edge
       {nullptr, 0, 0}}},
 };
 

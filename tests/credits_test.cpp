@@ -1,6 +1,8 @@
 // The credits: the white at both ends and the fade quads between, the flip cards and the name
 // label drawn from test pages whose colours tell where each texel came from, the backdrop eye's
-// cuts, the state a frame leaves behind, and the pages' rectangles checked against the words.
+// cuts, the state a frame leaves behind, the pages' rectangles checked against the words, and the
+// face the show carries for them.
+#include "platform/Glyphs.h"
 #include "render/BitmapFont.h"
 #include "render/Glow.h"
 #include "render/GlState.h"
@@ -17,6 +19,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
@@ -175,7 +181,7 @@ TEST_F(Credits, CardsFlipInWithTheirRectanglesAndStandEdgeOnOtherwise) {
   expectTexel(first, 140, 90, 0.4f + 0.59f / 2, 0.82f + 0.18f / 2, "\"CoDe /\" centre", 0.3f);
   expectTexel(first, 32, 90, 0.4f, 0.91f, "\"CoDe /\" left edge", 0.3f);
   expectTexel(first, 140, 62, 0.695f, 1.0f, "\"CoDe /\" top edge", 0.3f);
-  expectTexel(first, 260, 160, 0.33f, 0.705f, "\"DeSigne\" centre", 0.3f);
+  expectTexel(first, 260, 160, 0.33f, 0.72f, "\"DeSigne\" centre", 0.3f);
   Frame second = cards(0.7f);
   expectTexel(second, 140, 90, 0.305f, 0.325f, "\"MuSic /\" centre", 0.7f);
   expectTexel(second, 260, 160, 0.31f, 0.13f, "\"GraPhix\" centre", 0.7f);
@@ -321,4 +327,47 @@ TEST_F(Credits, PageRectanglesFrameTheirWordsWhole) {
   }
   EXPECT_GT(brightestInside(creditImage, credit[0]), 200);
   EXPECT_LT(brightestOnEdges(creditImage, credit[0]), 128);
+  // Frames ending at the page's top have no edge there; the first line and the heading must
+  // not reach it either, or their tops are cut off.
+  const PageFrame topRow = {"top row", 0.0f, 511.5f / 512, 1.0f, 1.0f};
+  EXPECT_LT(brightestInside(wordImage, topRow), 128);
+  EXPECT_LT(brightestInside(creditImage, topRow), 128);
+}
+
+TEST_F(Credits, ImpactIsTheShippedAntonAtTheHeightItsFramesHold) {
+  loadFontAliases("data/fonts.conf");
+  FontRequest impact;
+  impact.family = "Impact";
+  impact.height = 100;
+  impact.weight = 400;
+  const FontMatch match = findFont(impact);
+  EXPECT_FALSE(match.substituted);
+  EXPECT_EQ(match.family, "Anton");
+  char* shipped = realpath("data/fonts/Anton-Regular.ttf", nullptr);
+  ASSERT_NE(shipped, nullptr);
+  EXPECT_EQ(match.file, shipped);
+  std::free(shipped);
+  std::ifstream licence("data/fonts/OFL.txt");
+  const std::string text((std::istreambuf_iterator<char>(licence)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("SIL Open Font License"), std::string::npos);
+  EXPECT_NE(text.find("Anton"), std::string::npos);
+
+  // Full width, 0.92 of the height: a capital D 79 pixels tall (0.86 of the em unscaled), as
+  // wide as the face draws it.
+  EXPECT_EQ(match.shear[0], 1.0);
+  EXPECT_EQ(match.shear[1], 0.0);
+  EXPECT_EQ(match.shear[2], 0.0);
+  EXPECT_NEAR(match.shear[3], 0.92, 1e-9);
+  FontMatch unscaled = match;
+  unscaled.shear[3] = 1.0;
+  const GlyphBitmap d = renderGlyphs(impact, match, 'D', 1)[0];
+  const GlyphBitmap fullD = renderGlyphs(impact, unscaled, 'D', 1)[0];
+  EXPECT_NEAR(d.rows, 79, 1);
+  EXPECT_NEAR(fullD.rows, 86, 1);
+  EXPECT_EQ(d.advance, fullD.advance);
+
+  // Italic requests still lean.
+  FontRequest italic = impact;
+  italic.italic = true;
+  EXPECT_NE(findFont(italic).shear[1], 0.0);
 }
