@@ -27,7 +27,8 @@ struct Options {
   std::string benchJson;
   bool reportStartup = false;
   bool soak = false;  // the whole show offscreen through the frame loop, at --fps of virtual time
-  bool glCheck = false;  // glGetError after start-up and every frame (also KELVARN_GL_CHECK=1)
+  bool glCheck = false;
+  bool fixedFunction = false;  // the glow's GL 1.1 path even where GLSL is offered  // glGetError after start-up and every frame (also KELVARN_GL_CHECK=1)
 };
 
 // False with a one-line reason in *error when the command line cannot be used.

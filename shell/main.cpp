@@ -1,3 +1,4 @@
+#include "platform/GlProcs.h"
 #include "shell/Bench.h"
 #include "shell/Capture.h"
 #include "shell/DataDir.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     std::fputs(optionsHelp(), stdout);
     return 0;
   }
+  forceFixedFunction(options.fixedFunction);
   std::string executableDir;
   if (char* base = SDL_GetBasePath()) {
     executableDir = base;

@@ -1,0 +1,283 @@
+#include "render/GlowShaders.h"
+
+#include "platform/GlProcs.h"
+#include "render/Glow.h"
+
+#include <cmath>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const char* const vertexSource =
+    "#version 110\n"
+    "void main() {\n"
+    "  gl_Position = ftransform();\n"
+    "  gl_TexCoord[0] = gl_MultiTexCoord0;\n"
+    "}\n";
+
+// One copy's worth of the blur: the picture blended with itself shifted forward, then shifted
+// back, along one axis at alpha 0.3 (77 of 255), each step rounded to bytes like the blender
+// does. A shifted quad leaves the pixels it does not reach as they were.
+const char* const blurSource =
+    "#version 110\n"
+    "uniform sampler2D picture;\n"
+    "uniform vec2 size;\n"
+    "uniform vec2 shift;\n"
+    "vec3 bytes(vec3 v) { return floor(v * 255.0 + 0.5); }\n"
+    "vec3 blend(vec3 src, vec3 dst) {\n"
+    "  return min(floor(src * (77.0 / 255.0) + 0.5) + floor(dst * (178.0 / 255.0) + 0.5), 255.0);\n"
+    "}\n"
+    "void main() {\n"
+    "  vec2 p = gl_FragCoord.xy;\n"
+    "  vec3 f = bytes(texture2D(picture, p / size).rgb);\n"
+    "  if (all(greaterThan(p, shift)))\n"
+    "    f = blend(bytes(texture2D(picture, (p - shift) / size).rgb), f);\n"
+    "  if (all(lessThan(p + shift, size)))\n"
+    "    f = blend(bytes(texture2D(picture, (p + shift) / size).rgb), f);\n"
+    "  gl_FragColor = vec4(f / 255.0, 1.0);\n"
+    "}\n";
+
+// `count` additive layers of the texel scaled by a byte weight, added in one go; the frame
+// buffer's saturating add clamps the sum as it clamped each layer.
+const char* const overlaySource =
+    "#version 110\n"
+    "uniform sampler2D picture;\n"
+    "uniform float weight;\n"
+    "uniform float count;\n"
+    "void main() {\n"
+    "  vec3 t = floor(texture2D(picture, gl_TexCoord[0].st).rgb * 255.0 + 0.5);\n"
+    "  vec3 layer = floor(t * (weight / 255.0) + 0.5);\n"
+    "  gl_FragColor = vec4(min(layer * count, 255.0) / 255.0, 1.0);\n"
+    "}\n";
+
+struct Scratch {
+  int32_t width = 0;
+  int32_t height = 0;
+  GLuint name = 0;
+};
+
+struct GlowPrograms {
+  unsigned context = 0;  // the context these belong to
+  bool ready = false;
+  GLuint blur = 0;
+  GLuint overlay = 0;
+  GLuint framebuffer = 0;
+  GLint blurPicture = -1, blurSize = -1, blurShift = -1;
+  GLint overlayPicture = -1, overlayWeight = -1, overlayCount = -1;
+  std::vector<Scratch> scratch;
+};
+
+GlowPrograms programs;
+
+GLuint compile(const GlProcs& gl, GLenum kind, const char* source) {
+  GLuint shader = gl.createShader(kind);
+  gl.shaderSource(shader, 1, &source, nullptr);
+  gl.compileShader(shader);
+  GLint ok = GL_FALSE;
+  gl.getShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[512] = "";
+    gl.getShaderInfoLog(shader, sizeof log, nullptr, log);
+    std::fprintf(stderr, "kelvarn: glow shader does not compile, using GL 1.1: %s\n", log);
+    gl.deleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+GLuint link(const GlProcs& gl, const char* fragment) {
+  GLuint vs = compile(gl, GL_VERTEX_SHADER, vertexSource);
+  GLuint fs = compile(gl, GL_FRAGMENT_SHADER, fragment);
+  GLuint program = 0;
+  if (vs && fs) {
+    program = gl.createProgram();
+    gl.attachShader(program, vs);
+    gl.attachShader(program, fs);
+    gl.linkProgram(program);
+    GLint ok = GL_FALSE;
+    gl.getProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+      char log[512] = "";
+      gl.getProgramInfoLog(program, sizeof log, nullptr, log);
+      std::fprintf(stderr, "kelvarn: glow shader does not link, using GL 1.1: %s\n", log);
+      gl.deleteProgram(program);
+      program = 0;
+    }
+  }
+  if (vs) gl.deleteShader(vs);  // kept alive by the program while it is attached
+  if (fs) gl.deleteShader(fs);
+  return program;
+}
+
+// The programs of the current context, built on first use; nullptr where there are none.
+const GlowPrograms* currentPrograms(const GlProcs** procs) {
+  const GlProcs* gl = shaderProcs();
+  *procs = gl;
+  if (!gl) return nullptr;
+  if (programs.context != gl->context) {
+    // A context seen for the first time: whatever was made in an earlier one went with it.
+    programs = GlowPrograms();
+    programs.context = gl->context;
+    programs.blur = link(*gl, blurSource);
+    programs.overlay = link(*gl, overlaySource);
+    if (programs.blur && programs.overlay) {
+      programs.blurPicture = gl->getUniformLocation(programs.blur, "picture");
+      programs.blurSize = gl->getUniformLocation(programs.blur, "size");
+      programs.blurShift = gl->getUniformLocation(programs.blur, "shift");
+      programs.overlayPicture = gl->getUniformLocation(programs.overlay, "picture");
+      programs.overlayWeight = gl->getUniformLocation(programs.overlay, "weight");
+      programs.overlayCount = gl->getUniformLocation(programs.overlay, "count");
+      gl->genFramebuffers(1, &programs.framebuffer);
+      programs.ready = programs.framebuffer != 0;
+    }
+  }
+  return programs.ready ? &programs : nullptr;
+}
+
+bool matrixIsIdentity(GLenum which) {
+  GLfloat m[16];
+  glGetFloatv(which, m);
+  for (int i = 0; i < 16; ++i)
+    if (m[i] != (i % 5 == 0 ? 1.0f : 0.0f)) return false;
+  return true;
+}
+
+// Drawing state that the fixed pipeline applies to a textured quad and the shaders would not:
+// where any of it is set, the GL 1.1 path draws.
+bool plainTexturedDrawing() {
+  GLint renderMode = GL_RENDER;
+  glGetIntegerv(GL_RENDER_MODE, &renderMode);
+  if (renderMode != GL_RENDER) return false;  // feedback and selection record the 1.1 quads
+  for (GLenum cap : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q,
+                     GL_ALPHA_TEST, GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_COLOR_LOGIC_OP,
+                     GL_POLYGON_STIPPLE, GL_TEXTURE_3D, GL_TEXTURE_CUBE_MAP})
+    if (glIsEnabled(cap)) return false;
+  GLint mode = 0;
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+  if (mode != GL_MODULATE) return false;
+  GLint polygon[2] = {GL_FILL, GL_FILL};
+  glGetIntegerv(GL_POLYGON_MODE, polygon);
+  if (polygon[0] != GL_FILL || polygon[1] != GL_FILL) return false;
+  GLboolean mask[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
+  glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+  if (!mask[0] || !mask[1] || !mask[2]) return false;
+  if (glIsEnabled(GL_FOG)) {
+    // Quads at eye depth 0 are untouched by exponential fog and by linear fog that starts at
+    // or before the eye; anything else fogs them.
+    GLint fogMode = GL_EXP;
+    GLfloat start = 0, end = 1;
+    glGetIntegerv(GL_FOG_MODE, &fogMode);
+    glGetFloatv(GL_FOG_START, &start);
+    glGetFloatv(GL_FOG_END, &end);
+    if (fogMode == GL_LINEAR && !(end > start && start <= 0 && end >= 0)) return false;
+  }
+  return matrixIsIdentity(GL_TEXTURE_MATRIX);
+}
+
+GLuint scratchFor(const Texture& target) {
+  for (const Scratch& s : programs.scratch)
+    if (s.width == target.width && s.height == target.height) return s.name;
+  Scratch s;
+  s.width = target.width;
+  s.height = target.height;
+  glGenTextures(1, &s.name);
+  glBindTexture(GL_TEXTURE_2D, s.name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, s.width, s.height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  programs.scratch.push_back(s);
+  return s.name;
+}
+
+// The copy texture's own sampling and format, which the scratch texture copies.
+bool copyIsPlainRgb(GLuint copy) {
+  GLint minFilter = 0, magFilter = 0, wrapS = 0, wrapT = 0, format = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+  return copy != 0 && minFilter == GL_LINEAR && magFilter == GL_LINEAR && wrapS == GL_REPEAT &&
+         wrapT == GL_REPEAT && (format == GL_RGB || format == GL_RGB8);
+}
+
+}  // namespace
+
+bool glowShadersAvailable() {
+  const GlProcs* gl = nullptr;
+  return currentPrograms(&gl) != nullptr;
+}
+
+bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
+  const GlProcs* gl = nullptr;
+  const GlowPrograms* p = currentPrograms(&gl);
+  if (!p || target.width <= 0 || target.height <= 0 || !plainTexturedDrawing() ||
+      !copyIsPlainRgb(copy))
+    return false;
+  GLint viewport[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  if (viewport[0] != 0 || viewport[1] != 0 || viewport[2] != target.width ||
+      viewport[3] != target.height)
+    return false;
+
+  GLint drawFramebuffer = 0, readFramebuffer = 0;
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
+  const GLuint scratch = scratchFor(target);
+  gl->bindFramebuffer(GL_FRAMEBUFFER, p->framebuffer);
+  gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scratch, 0);
+  const bool complete = gl->checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (complete) {
+    glDisable(GL_BLEND);
+    gl->useProgram(p->blur);
+    gl->uniform1i(p->blurPicture, 0);
+    gl->uniform2f(p->blurSize, float(target.width), float(target.height));
+    // Ping-pong between the copy and the scratch texture; every level runs an even number of
+    // passes, so the last one writes into the copy.
+    GLuint from = copy, to = scratch;
+    for (int b = 1; b <= reach; b *= 2) {
+      for (int axis = 0; axis < 2; ++axis) {
+        gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, to, 0);
+        glBindTexture(GL_TEXTURE_2D, from);
+        if (axis == 0)
+          gl->uniform2f(p->blurShift, b * float(target.width) / 800.0f, 0.0f);
+        else
+          gl->uniform2f(p->blurShift, 0.0f, b * float(target.height) / 600.0f);
+        drawScreenQuad(0, 0);
+        std::swap(from, to);
+      }
+    }
+    gl->useProgram(0);
+    glEnable(GL_BLEND);
+  }
+  gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  gl->bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawFramebuffer));
+  gl->bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readFramebuffer));
+  glBindTexture(GL_TEXTURE_2D, copy);
+  return complete;
+}
+
+bool overlayWithShaders(const Texture& target, float alpha, int8_t count) {
+  if (count < 2 || target.blendDst != GL_ONE ||
+      (target.blendSrc != GL_SRC_ALPHA && target.blendSrc != GL_ONE))
+    return false;
+  const GlProcs* gl = nullptr;
+  const GlowPrograms* p = currentPrograms(&gl);
+  if (!p || !plainTexturedDrawing()) return false;
+  // The colour is clamped as glColor4f clamps it; GL_ONE ignores it.
+  const float a = std::fmin(1.0f, std::fmax(0.0f, alpha));
+  const float weight = target.blendSrc == GL_ONE ? 255.0f : std::floor(a * 255.0f + 0.5f);
+  glBlendFunc(GL_ONE, GL_ONE);
+  gl->useProgram(p->overlay);
+  gl->uniform1i(p->overlayPicture, 0);
+  gl->uniform1f(p->overlayWeight, weight);
+  gl->uniform1f(p->overlayCount, float(count));
+  drawScreenQuad(0, 0);
+  gl->useProgram(0);
+  glBlendFunc(target.blendSrc, target.blendDst);
+  return true;
+}
