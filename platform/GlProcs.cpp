@@ -17,7 +17,8 @@ bool load(F& fn, const char* name) {
   return fn != nullptr;
 }
 
-// GLSL needs GL 2.0; framebuffer objects are core from 3.0 and an extension before.
+// GLSL needs GL 2.0; framebuffer objects are core from 3.0 and an extension before. (The glow's
+// programs themselves ask for GLSL 1.30 and are given up where it does not compile.)
 bool versionOffersShaders() {
   const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
   int major = 0, minor = 0;
@@ -36,12 +37,15 @@ bool loadProcs(GlProcs& p) {
          load(p.deleteProgram, "glDeleteProgram") && load(p.useProgram, "glUseProgram") &&
          load(p.getUniformLocation, "glGetUniformLocation") &&
          load(p.uniform1i, "glUniform1i") && load(p.uniform1f, "glUniform1f") &&
-         load(p.uniform2f, "glUniform2f") && load(p.uniform4f, "glUniform4f") &&
+         load(p.uniform2f, "glUniform2f") && load(p.uniform2i, "glUniform2i") && load(p.uniform4f, "glUniform4f") &&
          load(p.genFramebuffers, "glGenFramebuffers") &&
          load(p.bindFramebuffer, "glBindFramebuffer") &&
          load(p.deleteFramebuffers, "glDeleteFramebuffers") &&
          load(p.framebufferTexture2D, "glFramebufferTexture2D") &&
-         load(p.checkFramebufferStatus, "glCheckFramebufferStatus");
+         load(p.checkFramebufferStatus, "glCheckFramebufferStatus") &&
+         load(p.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
+         load(p.getFramebufferAttachmentParameteriv, "glGetFramebufferAttachmentParameteriv") &&
+         load(p.activeTexture, "glActiveTexture");
 }
 }  // namespace
 

@@ -18,24 +18,33 @@ const char* const vertexSource =
     "}\n";
 
 // One copy's worth of the blur: the picture blended with itself shifted forward, then shifted
-// back, along one axis at alpha 0.3 (77 of 255), each step rounded to bytes like the blender
-// does. A shifted quad leaves the pixels it does not reach as they were.
+// back, along one axis at alpha 0.3 (77 of 255), each step rounded to bytes as the blender
+// rounds it. A shift of n + f texels always falls between the same two neighbours with the same
+// weights, so the linear filter becomes plain texel reads with two constant weights, which cost
+// far less than filtered ones; a power-of-two side lets the reads wrap like GL_REPEAT with a
+// mask. A shifted quad leaves the pixels it does not reach as they were. Texels are exact
+// multiples of 1/255, so they need no rounding of their own.
 const char* const blurSource =
-    "#version 110\n"
+    "#version 130\n"
     "uniform sampler2D picture;\n"
-    "uniform vec2 size;\n"
-    "uniform vec2 shift;\n"
-    "vec3 bytes(vec3 v) { return floor(v * 255.0 + 0.5); }\n"
+    "uniform ivec2 size;\n"
+    "uniform ivec2 step;\n"   // (1, 0) or (0, 1)
+    "uniform int whole;\n"    // n: the shift's whole texels
+    "uniform float part;\n"   // f: its fraction
+    "uniform float reach;\n"  // the shift in pixels, n + f
+    "vec3 texel(ivec2 at) { return texelFetch(picture, at & (size - 1), 0).rgb * 255.0; }\n"
     "vec3 blend(vec3 src, vec3 dst) {\n"
-    "  return min(floor(src * (77.0 / 255.0) + 0.5) + floor(dst * (178.0 / 255.0) + 0.5), 255.0);\n"
+    "  return min(floor(floor(src + 0.5) * (77.0 / 255.0) + 0.5) +\n"
+    "             floor(dst * (178.0 / 255.0) + 0.5), 255.0);\n"
     "}\n"
     "void main() {\n"
-    "  vec2 p = gl_FragCoord.xy;\n"
-    "  vec3 f = bytes(texture2D(picture, p / size).rgb);\n"
-    "  if (all(greaterThan(p, shift)))\n"
-    "    f = blend(bytes(texture2D(picture, (p - shift) / size).rgb), f);\n"
-    "  if (all(lessThan(p + shift, size)))\n"
-    "    f = blend(bytes(texture2D(picture, (p + shift) / size).rgb), f);\n"
+    "  ivec2 at = ivec2(gl_FragCoord.xy);\n"
+    "  float along = dot(gl_FragCoord.xy, vec2(step));\n"
+    "  vec3 f = floor(texel(at) + 0.5);\n"
+    "  ivec2 n = step * whole;\n"
+    "  if (along > reach) f = blend(mix(texel(at - n), texel(at - n - step), part), f);\n"
+    "  if (along + reach < float(dot(size, step)))\n"
+    "    f = blend(mix(texel(at + n), texel(at + n + step), part), f);\n"
     "  gl_FragColor = vec4(f / 255.0, 1.0);\n"
     "}\n";
 
@@ -55,7 +64,7 @@ const char* const overlaySource =
 struct Scratch {
   int32_t width = 0;
   int32_t height = 0;
-  GLuint name = 0;
+  GLuint name = 0;  // the other half of the ping-pong
 };
 
 struct GlowPrograms {
@@ -64,7 +73,8 @@ struct GlowPrograms {
   GLuint blur = 0;
   GLuint overlay = 0;
   GLuint framebuffer = 0;
-  GLint blurPicture = -1, blurSize = -1, blurShift = -1;
+  GLint blurPicture = -1, blurSize = -1, blurStep = -1, blurWhole = -1, blurPart = -1,
+        blurReach = -1;
   GLint overlayPicture = -1, overlayWeight = -1, overlayCount = -1;
   std::vector<Scratch> scratch;
 };
@@ -125,7 +135,10 @@ const GlowPrograms* currentPrograms(const GlProcs** procs) {
     if (programs.blur && programs.overlay) {
       programs.blurPicture = gl->getUniformLocation(programs.blur, "picture");
       programs.blurSize = gl->getUniformLocation(programs.blur, "size");
-      programs.blurShift = gl->getUniformLocation(programs.blur, "shift");
+      programs.blurStep = gl->getUniformLocation(programs.blur, "step");
+      programs.blurWhole = gl->getUniformLocation(programs.blur, "whole");
+      programs.blurPart = gl->getUniformLocation(programs.blur, "part");
+      programs.blurReach = gl->getUniformLocation(programs.blur, "reach");
       programs.overlayPicture = gl->getUniformLocation(programs.overlay, "picture");
       programs.overlayWeight = gl->getUniformLocation(programs.overlay, "weight");
       programs.overlayCount = gl->getUniformLocation(programs.overlay, "count");
@@ -176,21 +189,25 @@ bool plainTexturedDrawing() {
   return matrixIsIdentity(GL_TEXTURE_MATRIX);
 }
 
-GLuint scratchFor(const Texture& target) {
+GLuint plainTexture(int32_t width, int32_t height) {
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  return name;
+}
+
+const Scratch& scratchFor(const Texture& target) {
   for (const Scratch& s : programs.scratch)
-    if (s.width == target.width && s.height == target.height) return s.name;
+    if (s.width == target.width && s.height == target.height) return s;
   Scratch s;
   s.width = target.width;
   s.height = target.height;
-  glGenTextures(1, &s.name);
-  glBindTexture(GL_TEXTURE_2D, s.name);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, s.width, s.height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  s.name = plainTexture(s.width, s.height);
   programs.scratch.push_back(s);
-  return s.name;
+  return programs.scratch.back();
 }
 
 // The copy texture's own sampling and format, which the scratch texture copies.
@@ -215,7 +232,8 @@ bool glowShadersAvailable() {
 bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
   const GlProcs* gl = nullptr;
   const GlowPrograms* p = currentPrograms(&gl);
-  if (!p || target.width <= 0 || target.height <= 0 || !plainTexturedDrawing() ||
+  const auto powerOfTwo = [](int32_t side) { return side > 0 && (side & (side - 1)) == 0; };
+  if (!p || !powerOfTwo(target.width) || !powerOfTwo(target.height) || !plainTexturedDrawing() ||
       !copyIsPlainRgb(copy))
     return false;
   GLint viewport[4] = {0, 0, 0, 0};
@@ -223,30 +241,66 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
   if (viewport[0] != 0 || viewport[1] != 0 || viewport[2] != target.width ||
       viewport[3] != target.height)
     return false;
-
   GLint drawFramebuffer = 0, readFramebuffer = 0;
   glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
   glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
-  const GLuint scratch = scratchFor(target);
+
+  // The quads of the GL 1.1 blur meet the caller's depth test, and leave the pixels failing it
+  // as copied. The passes do the same against the same depth buffer; for the reads around a
+  // failing pixel to find it as copied in both textures, the scratch texture starts as a copy
+  // of the frame too.
+  GLint depthType = GL_NONE, depthName = 0;
+  const bool depthTest = glIsEnabled(GL_DEPTH_TEST);
+  if (depthTest) {
+    if (drawFramebuffer == 0) {
+      GLint depthBits = 0;
+      glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+      if (depthBits > 0) return false;  // the window's own depth buffer cannot be shared
+    } else {
+      gl->getFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
+                                              GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &depthType);
+      if (depthType == GL_RENDERBUFFER || depthType == GL_TEXTURE)
+        gl->getFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
+                                                GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &depthName);
+      else if (depthType != GL_NONE)
+        return false;
+    }
+  }
+  const Scratch& scratch = scratchFor(target);
+  if (depthName != 0) {
+    glBindTexture(GL_TEXTURE_2D, scratch.name);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, target.width, target.height);
+  }
+
   gl->bindFramebuffer(GL_FRAMEBUFFER, p->framebuffer);
-  gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scratch, 0);
+  if (depthType == GL_RENDERBUFFER)
+    gl->framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                                GLuint(depthName));
+  else if (depthType == GL_TEXTURE)
+    gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, GLuint(depthName),
+                             0);
+  gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scratch.name, 0);
   const bool complete = gl->checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   if (complete) {
     glDisable(GL_BLEND);
     gl->useProgram(p->blur);
     gl->uniform1i(p->blurPicture, 0);
-    gl->uniform2f(p->blurSize, float(target.width), float(target.height));
-    // Ping-pong between the copy and the scratch texture; every level runs an even number of
-    // passes, so the last one writes into the copy.
-    GLuint from = copy, to = scratch;
+    gl->uniform2i(p->blurSize, target.width, target.height);
+    // Ping-pong between the copy and the scratch texture, a pass for each copy the GL 1.1
+    // sequence makes; that is an even number, so the last pass writes into the copy.
+    GLuint from = copy, to = scratch.name;
     for (int b = 1; b <= reach; b *= 2) {
       for (int axis = 0; axis < 2; ++axis) {
         gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, to, 0);
         glBindTexture(GL_TEXTURE_2D, from);
-        if (axis == 0)
-          gl->uniform2f(p->blurShift, b * float(target.width) / 800.0f, 0.0f);
-        else
-          gl->uniform2f(p->blurShift, 0.0f, b * float(target.height) / 600.0f);
+        // One unit of shift is width / 800 pixels across and height / 600 up.
+        const float shift = axis == 0 ? b * float(target.width) / 800.0f
+                                      : b * float(target.height) / 600.0f;
+        const float whole = std::floor(shift);
+        gl->uniform2i(p->blurStep, axis == 0 ? 1 : 0, axis == 0 ? 0 : 1);
+        gl->uniform1i(p->blurWhole, int(whole));
+        gl->uniform1f(p->blurPart, shift - whole);
+        gl->uniform1f(p->blurReach, shift);
         drawScreenQuad(0, 0);
         std::swap(from, to);
       }
@@ -255,6 +309,8 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
     glEnable(GL_BLEND);
   }
   gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  if (depthType != GL_NONE)
+    gl->framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
   gl->bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawFramebuffer));
   gl->bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readFramebuffer));
   glBindTexture(GL_TEXTURE_2D, copy);

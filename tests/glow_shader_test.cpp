@@ -114,8 +114,13 @@ void drawTestPicture() {
   glColor3f(0, 0, 0);
   glVertex2i(-400, -100);
   glEnd();
+  // Drawn with depth writes at the overlay plane's own depth: the blur's quads fail the depth
+  // test there and leave the square sharp.
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
   glColor3f(1, 1, 1);
   glRecti(-400, 200, -300, 300);
+  glDisable(GL_DEPTH_TEST);
   glColor3f(0.9f, 0.1f, 0.7f);
   glRecti(350, 250, 400, 300);
   glColor3f(1, 1, 0.3f);
@@ -171,9 +176,13 @@ TEST_F(GlowShaderTest, BlurMatchesTheGlOnePathAndLeavesItsState) {
     EXPECT_LE(d.mean, 1.5) << "level " << int(level);
     EXPECT_LE(d.p999, 16) << "level " << int(level);
     EXPECT_TRUE(states[0] == states[1]) << "level " << int(level);
-    // Not two unblurred copies agreeing: the blur spread the white corner.
-    const size_t belowCorner = (size_t(512 - 70) * 512 + 10) * 3;
+    // Not two unblurred copies agreeing: the blur spread the white corner, whose inside the
+    // depth test kept sharp in both.
+    const size_t belowCorner = (size_t(425) * 512 + 10) * 3;  // two rows below it
+    const size_t insideCorner = (size_t(512 - 60) * 512 + 60) * 3;
     EXPECT_GT(pictures[1][belowCorner], 10) << "level " << int(level);
+    EXPECT_EQ(pictures[0][insideCorner], 255) << "level " << int(level);
+    EXPECT_EQ(pictures[1][insideCorner], 255) << "level " << int(level);
   }
 }
 
