@@ -40,11 +40,12 @@ const char* const blurSource =
     "void main() {\n"
     "  ivec2 at = ivec2(gl_FragCoord.xy);\n"
     "  float along = dot(gl_FragCoord.xy, vec2(step));\n"
-    "  vec3 f = floor(texel(at) + 0.5);\n"
     "  ivec2 n = step * whole;\n"
-    "  if (along > reach) f = blend(mix(texel(at - n), texel(at - n - step), part), f);\n"
-    "  if (along + reach < float(dot(size, step)))\n"
-    "    f = blend(mix(texel(at + n), texel(at + n + step), part), f);\n"
+    "  vec3 f = floor(texel(at) + 0.5);\n"
+    "  vec3 back = blend(mix(texel(at - n), texel(at - n - step), part), f);\n"
+    "  f = along > reach ? back : f;\n"
+    "  vec3 ahead = blend(mix(texel(at + n), texel(at + n + step), part), f);\n"
+    "  f = along + reach < float(dot(size, step)) ? ahead : f;\n"
     "  gl_FragColor = vec4(f / 255.0, 1.0);\n"
     "}\n";
 
