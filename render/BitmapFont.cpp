@@ -68,21 +68,34 @@ const char* printableCodes(const char* text, size_t length, std::string& kept) {
 }
 
 // The text's lit pixels as a quad in window coordinates at the raster depth, in the raster
-// colour; everything changed here is put back.
+// colour. Everything changed here is put back by hand: pushing and popping whole attribute
+// groups costs the driver far more than the quad.
 void drawCachedText(const CachedText& c, int32_t x, int32_t y, float depth, const float* colour) {
-  glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT |
-               GL_POLYGON_BIT | GL_TRANSFORM_BIT);
-  for (GLenum cap : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q,
-                     GL_CULL_FACE, GL_POLYGON_STIPPLE, GL_LIGHTING})
-    glDisable(cap);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  const GLenum caps[] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T,   GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q,
+                         GL_CULL_FACE,     GL_POLYGON_STIPPLE, GL_TEXTURE_2D};
+  GLboolean wasOn[7];
+  for (int i = 0; i < 7; ++i) wasOn[i] = glIsEnabled(caps[i]);
+  GLint polygonMode[2], bound = 0, envMode = GL_MODULATE, alphaFunc = GL_ALWAYS, matrixMode = 0;
+  GLfloat alphaRef = 0, current[4], texCoord[4], viewport[4];
+  glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
+  glGetIntegerv(GL_ALPHA_TEST_FUNC, &alphaFunc);
+  glGetFloatv(GL_ALPHA_TEST_REF, &alphaRef);
+  glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+  glGetFloatv(GL_CURRENT_COLOR, current);
+  glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
+  glGetFloatv(GL_VIEWPORT, viewport);
+
+  for (int i = 0; i < 6; ++i)
+    if (wasOn[i]) glDisable(caps[i]);
+  if (polygonMode[0] != GL_FILL || polygonMode[1] != GL_FILL)
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, c.texture);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  if (envMode != GL_MODULATE) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0);
-  GLint viewport[4] = {0, 0, 0, 0};
-  glGetIntegerv(GL_VIEWPORT, viewport);
   glMatrixMode(GL_TEXTURE);
   glPushMatrix();
   glLoadIdentity();
@@ -111,7 +124,21 @@ void drawCachedText(const CachedText& c, int32_t x, int32_t y, float depth, cons
   glPopMatrix();
   glMatrixMode(GL_TEXTURE);
   glPopMatrix();
-  glPopAttrib();
+  glMatrixMode(GLenum(matrixMode));
+
+  glColor4fv(current);
+  glTexCoord4fv(texCoord);
+  glAlphaFunc(GLenum(alphaFunc), alphaRef);
+  glDisable(GL_ALPHA_TEST);  // the quad is only used where it was off
+  if (envMode != GL_MODULATE) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
+  glBindTexture(GL_TEXTURE_2D, GLuint(bound));
+  if (!wasOn[6]) glDisable(GL_TEXTURE_2D);
+  if (polygonMode[0] != GL_FILL || polygonMode[1] != GL_FILL) {
+    glPolygonMode(GL_FRONT, GLenum(polygonMode[0]));
+    glPolygonMode(GL_BACK, GLenum(polygonMode[1]));
+  }
+  for (int i = 0; i < 6; ++i)
+    if (wasOn[i]) glEnable(caps[i]);
 }
 
 CachedText layOut(const std::vector<GlyphBitmap>& glyphs, const char* codes, size_t length) {
