@@ -37,15 +37,13 @@ bool loadProcs(GlProcs& p) {
          load(p.deleteProgram, "glDeleteProgram") && load(p.useProgram, "glUseProgram") &&
          load(p.getUniformLocation, "glGetUniformLocation") &&
          load(p.uniform1i, "glUniform1i") && load(p.uniform1f, "glUniform1f") &&
-         load(p.uniform2f, "glUniform2f") && load(p.uniform2i, "glUniform2i") && load(p.uniform4f, "glUniform4f") &&
+         load(p.uniform2i, "glUniform2i") &&
          load(p.genFramebuffers, "glGenFramebuffers") &&
          load(p.bindFramebuffer, "glBindFramebuffer") &&
-         load(p.deleteFramebuffers, "glDeleteFramebuffers") &&
          load(p.framebufferTexture2D, "glFramebufferTexture2D") &&
          load(p.checkFramebufferStatus, "glCheckFramebufferStatus") &&
          load(p.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
-         load(p.getFramebufferAttachmentParameteriv, "glGetFramebufferAttachmentParameteriv") &&
-         load(p.activeTexture, "glActiveTexture");
+         load(p.getFramebufferAttachmentParameteriv, "glGetFramebufferAttachmentParameteriv");
 }
 }  // namespace
 

@@ -24,17 +24,13 @@ struct GlProcs {
   PFNGLGETUNIFORMLOCATIONPROC getUniformLocation = nullptr;
   PFNGLUNIFORM1IPROC uniform1i = nullptr;
   PFNGLUNIFORM1FPROC uniform1f = nullptr;
-  PFNGLUNIFORM2FPROC uniform2f = nullptr;
   PFNGLUNIFORM2IPROC uniform2i = nullptr;
-  PFNGLUNIFORM4FPROC uniform4f = nullptr;
   PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
   PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-  PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
   PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
   PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
   PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
   PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVPROC getFramebufferAttachmentParameteriv = nullptr;
-  PFNGLACTIVETEXTUREPROC activeTexture = nullptr;
 };
 
 // The calls for the current context; nullptr when no context is current, when it lacks GLSL or

@@ -10,11 +10,19 @@
 
 namespace {
 
-const char* const vertexSource =
+// The quads go through the fixed pipeline's own transform, so they cover and depth-test exactly
+// the pixels the GL 1.1 quads do. One copy for each language version, since drivers need not
+// link shaders of different versions.
+const char* const vertexSource110 =
     "#version 110\n"
     "void main() {\n"
     "  gl_Position = ftransform();\n"
     "  gl_TexCoord[0] = gl_MultiTexCoord0;\n"
+    "}\n";
+const char* const vertexSource130 =
+    "#version 130\n"
+    "void main() {\n"
+    "  gl_Position = ftransform();\n"
     "}\n";
 
 // One copy's worth of the blur: the picture blended with itself shifted forward, then shifted
@@ -98,8 +106,8 @@ GLuint compile(const GlProcs& gl, GLenum kind, const char* source) {
   return shader;
 }
 
-GLuint link(const GlProcs& gl, const char* fragment) {
-  GLuint vs = compile(gl, GL_VERTEX_SHADER, vertexSource);
+GLuint link(const GlProcs& gl, const char* vertex, const char* fragment) {
+  GLuint vs = compile(gl, GL_VERTEX_SHADER, vertex);
   GLuint fs = compile(gl, GL_FRAGMENT_SHADER, fragment);
   GLuint program = 0;
   if (vs && fs) {
@@ -131,8 +139,8 @@ const GlowPrograms* currentPrograms(const GlProcs** procs) {
     // A context seen for the first time: whatever was made in an earlier one went with it.
     programs = GlowPrograms();
     programs.context = gl->context;
-    programs.blur = link(*gl, blurSource);
-    programs.overlay = link(*gl, overlaySource);
+    programs.blur = link(*gl, vertexSource130, blurSource);
+    programs.overlay = link(*gl, vertexSource110, overlaySource);
     if (programs.blur && programs.overlay) {
       programs.blurPicture = gl->getUniformLocation(programs.blur, "picture");
       programs.blurSize = gl->getUniformLocation(programs.blur, "size");
