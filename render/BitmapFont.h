@@ -7,8 +7,11 @@
 // each drawing the glyph's bitmap at the current raster position, its baseline on that
 // position, and moving the raster position on by the glyph's advance. Glyphs keep their pixel
 // size whatever the viewport or projection.
+struct BitmapFontCache;  // the glyphs' shapes and every text drawn so far as a texture
+
 struct BitmapFont {
   GLuint base = 0;  // first of 96 lists; base + i draws character 32 + i; 0 while there are none
+  BitmapFontCache* cache = nullptr;  // owned; made with the lists
 
   BitmapFont() = default;
   BitmapFont(const BitmapFont&) = delete;
@@ -23,9 +26,13 @@ struct BitmapFont {
                   int32_t underline);
   // Draws the text at the current raster position in the colour that position latched. A
   // non-empty text leaves lighting off; the list base is kept. Bytes outside 32..127 are
-  // skipped.
+  // skipped. A text is laid out once into a texture and from then on drawn as one textured
+  // quad with exactly the glyph lists' pixels, raster-position move and state; where that quad
+  // could differ (fog, a bound texture, blending over overlapping glyphs, a text reaching out of
+  // the viewport, feedback or selection) the glyph lists draw it.
   void printText(const char* text) const;
-  // Deletes the lists (only while a GL context is current, so exit-time destruction is safe).
+  // Deletes the lists and cached texts (only while a GL context is current, so exit-time
+  // destruction is safe).
   void releaseFont();
 };
 

@@ -1,6 +1,7 @@
 #include "render/Glow.h"
 
 #include "render/GlState.h"
+#include "render/GlowShaders.h"
 
 namespace {
 constexpr int16_t screenHalfWidth = 400;
@@ -108,7 +109,7 @@ void captureGlow(Texture& target, uint8_t level) {
     noteLighting(target);
     beginOverlay(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1, 1, 1, 0.3f);
-    blurPasses(target, reach);
+    if (!blurWithShaders(target, copyName(target), reach)) blurPasses(target, reach);
     restoreView(target);
   }
   unbindTexture();
@@ -122,7 +123,8 @@ void overlayGlow(Texture& target, float alpha, int8_t count) {
   beginOverlay(target.blendSrc, target.blendDst);
   target.bindTexture(0);
   glColor4f(1, 1, 1, alpha);
-  for (int8_t i = 0; i < count; ++i) drawScreenQuad(0, 0);
+  if (!overlayWithShaders(target, alpha, count))
+    for (int8_t i = 0; i < count; ++i) drawScreenQuad(0, 0);
   glColor4f(1, 1, 1, 1);
   unbindTexture();
   restoreView(target);

@@ -1,6 +1,7 @@
 #include "shell/Bench.h"
 
 #include "platform/Clock.h"
+#include "render/GlowShaders.h"
 #include "platform/Display.h"
 #include "platform/ProcessTime.h"
 #include "shell/DemoWindow.h"
@@ -67,6 +68,7 @@ int benchShow(const Options& o) {
   }
   const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
   std::string gl = renderer ? renderer : "unknown";
+  const char* glowPath = glowShadersAvailable() ? "shaders" : "GL 1.1";
 
   std::printf("slot  scene           frames   mean ms  median ms   p95 ms      fps\n");
   for (int i = 0; i < sceneCount; ++i)
@@ -75,6 +77,7 @@ int benchShow(const Options& o) {
   std::printf("start-up preparation: %.0f ms\n", prepMs);
   std::printf("process start to first frame: %.0f ms\n", firstFrameMs);
   std::printf("GL renderer: %s\n", gl.c_str());
+  std::printf("glow path: %s\n", glowPath);
 
   int code = 0;
   if (!o.benchJson.empty()) {
@@ -97,8 +100,8 @@ int benchShow(const Options& o) {
                      i + 1 < sceneCount ? "," : "");
       std::fprintf(f,
                    "  ],\n  \"preparationMs\": %.1f,\n  \"processStartToFirstFrameMs\": %.1f,\n"
-                   "  \"renderer\": \"%s\"\n}\n",
-                   prepMs, firstFrameMs, escaped.c_str());
+                   "  \"renderer\": \"%s\",\n  \"glowPath\": \"%s\"\n}\n",
+                   prepMs, firstFrameMs, escaped.c_str(), glowPath);
       if (std::fclose(f) != 0) code = exitNoWindow;
     }
   }

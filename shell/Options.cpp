@@ -56,6 +56,7 @@ const char* optionsHelp() {
          "  --report-startup    print the time from process start to the first frame\n"
          "  --gl-check          report every GL error after start-up and each frame, with the\n"
          "                      scene and its time (also KELVARN_GL_CHECK=1)\n"
+         "  --fixed-function    draw the glow with GL 1.1 only, even where shaders are offered\n"
          "  --help              this text\n"
          "Keys while playing: Space pause/resume, Left/Right 5 s back/forward, Page Up/Down\n"
          "the previous/next scene, Home start over, F11 or Alt+Enter full screen/window,\n"
@@ -148,6 +149,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
       o.soak = true;
     } else if (!std::strcmp(a, "--gl-check")) {
       o.glCheck = true;
+    } else if (!std::strcmp(a, "--fixed-function")) {
+      o.fixedFunction = true;
     } else if (!std::strcmp(a, "--report-startup")) {
       o.reportStartup = true;
     } else {

@@ -27,8 +27,9 @@ struct Options {
   std::string benchJson;
   bool reportStartup = false;
   bool soak = false;  // the whole show offscreen through the frame loop, at --fps of virtual time
-  bool glCheck = false;
-  bool loop = false;  // live play starts again from 0 after the end, until Escape  // glGetError after start-up and every frame (also KELVARN_GL_CHECK=1)
+  bool glCheck = false;  // glGetError after start-up and every frame (also KELVARN_GL_CHECK=1)
+  bool loop = false;           // live play starts again from 0 after the end, until Escape
+  bool fixedFunction = false;  // the glow's GL 1.1 path even where GLSL is offered
 };
 
 // False with a one-line reason in *error when the command line cannot be used.

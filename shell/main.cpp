@@ -1,5 +1,6 @@
 #include "platform/Console.h"
 #include "platform/Events.h"
+#include "platform/GlProcs.h"
 #include "shell/Bench.h"
 #include "shell/Capture.h"
 #include "shell/DataDir.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     std::fputs(optionsHelp(), stdout);
     return 0;
   }
+  forceFixedFunction(options.fixedFunction);
   std::string executableDir = executableFolder();
   std::vector<std::string> dataFolders = {executableDir, KELVARN_SHARE_DIR};
   if (!executableDir.empty())

@@ -1,0 +1,42 @@
+#pragma once
+#include <SDL_opengl.h>
+#include <SDL_opengl_glext.h>
+
+// The few GL calls beyond 1.1 that the glow's shader path uses (GLSL programs and framebuffer
+// objects), looked up by name through the windowing layer for the context that is current.
+
+struct GlProcs {
+  unsigned context = 0;  // changes whenever a different context was found current
+
+  PFNGLCREATESHADERPROC createShader = nullptr;
+  PFNGLSHADERSOURCEPROC shaderSource = nullptr;
+  PFNGLCOMPILESHADERPROC compileShader = nullptr;
+  PFNGLGETSHADERIVPROC getShaderiv = nullptr;
+  PFNGLGETSHADERINFOLOGPROC getShaderInfoLog = nullptr;
+  PFNGLDELETESHADERPROC deleteShader = nullptr;
+  PFNGLCREATEPROGRAMPROC createProgram = nullptr;
+  PFNGLATTACHSHADERPROC attachShader = nullptr;
+  PFNGLLINKPROGRAMPROC linkProgram = nullptr;
+  PFNGLGETPROGRAMIVPROC getProgramiv = nullptr;
+  PFNGLGETPROGRAMINFOLOGPROC getProgramInfoLog = nullptr;
+  PFNGLDELETEPROGRAMPROC deleteProgram = nullptr;
+  PFNGLUSEPROGRAMPROC useProgram = nullptr;
+  PFNGLGETUNIFORMLOCATIONPROC getUniformLocation = nullptr;
+  PFNGLUNIFORM1IPROC uniform1i = nullptr;
+  PFNGLUNIFORM1FPROC uniform1f = nullptr;
+  PFNGLUNIFORM2IPROC uniform2i = nullptr;
+  PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+  PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
+  PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+  PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+  PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVPROC getFramebufferAttachmentParameteriv = nullptr;
+};
+
+// The calls for the current context; nullptr when no context is current, when it lacks GLSL or
+// framebuffer objects (below GL 2.0, or 2.x without the framebuffer-object extension), or when
+// the GL 1.1 path is forced. Looked up once per context.
+const GlProcs* shaderProcs();
+// From now on shaderProcs() answers nullptr (true) or looks again (false).
+void forceFixedFunction(bool on);
+bool fixedFunctionForced();

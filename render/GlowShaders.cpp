@@ -1,0 +1,348 @@
+#include "render/GlowShaders.h"
+
+#include "platform/GlProcs.h"
+#include "render/Glow.h"
+
+#include <cmath>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The quads go through the fixed pipeline's own transform, so they cover and depth-test exactly
+// the pixels the GL 1.1 quads do. One copy for each language version, since drivers need not
+// link shaders of different versions.
+const char* const vertexSource110 =
+    "#version 110\n"
+    "void main() {\n"
+    "  gl_Position = ftransform();\n"
+    "  gl_TexCoord[0] = gl_MultiTexCoord0;\n"
+    "}\n";
+const char* const vertexSource130 =
+    "#version 130\n"
+    "void main() {\n"
+    "  gl_Position = ftransform();\n"
+    "}\n";
+
+// One copy's worth of the blur: the picture blended with itself shifted forward, then shifted
+// back, along one axis at alpha 0.3 (77 of 255), each step rounded to bytes as the blender
+// rounds it. A shift of n + f texels always falls between the same two neighbours with the same
+// weights, so the linear filter becomes plain texel reads with two constant weights, which cost
+// far less than filtered ones; a power-of-two side lets the reads wrap like GL_REPEAT with a
+// mask. A shifted quad leaves the pixels it does not reach as they were. Texels are exact
+// multiples of 1/255, so they need no rounding of their own.
+const char* const blurSource =
+    "#version 130\n"
+    "uniform sampler2D picture;\n"
+    "uniform ivec2 size;\n"
+    "uniform ivec2 step;\n"   // (1, 0) or (0, 1)
+    "uniform int whole;\n"    // n: the shift's whole texels
+    "uniform float part;\n"   // f: its fraction
+    "uniform float reach;\n"  // the shift in pixels, n + f
+    "vec3 texel(ivec2 at) { return texelFetch(picture, at & (size - 1), 0).rgb * 255.0; }\n"
+    "vec3 blend(vec3 src, vec3 dst) {\n"
+    "  return min(floor(floor(src + 0.5) * (77.0 / 255.0) + 0.5) +\n"
+    "             floor(dst * (178.0 / 255.0) + 0.5), 255.0);\n"
+    "}\n"
+    "void main() {\n"
+    "  ivec2 at = ivec2(gl_FragCoord.xy);\n"
+    "  float along = dot(gl_FragCoord.xy, vec2(step));\n"
+    "  ivec2 n = step * whole;\n"
+    "  vec3 f = floor(texel(at) + 0.5);\n"
+    "  vec3 back = blend(mix(texel(at - n), texel(at - n - step), part), f);\n"
+    "  f = along > reach ? back : f;\n"
+    "  vec3 ahead = blend(mix(texel(at + n), texel(at + n + step), part), f);\n"
+    "  f = along + reach < float(dot(size, step)) ? ahead : f;\n"
+    "  gl_FragColor = vec4(f / 255.0, 1.0);\n"
+    "}\n";
+
+// `count` additive layers of the texel scaled by a byte weight, added in one go; the frame
+// buffer's saturating add clamps the sum as it clamped each layer.
+const char* const overlaySource =
+    "#version 110\n"
+    "uniform sampler2D picture;\n"
+    "uniform float weight;\n"
+    "uniform float count;\n"
+    "void main() {\n"
+    "  vec3 t = floor(texture2D(picture, gl_TexCoord[0].st).rgb * 255.0 + 0.5);\n"
+    "  vec3 layer = floor(t * (weight / 255.0) + 0.5);\n"
+    "  gl_FragColor = vec4(min(layer * count, 255.0) / 255.0, 1.0);\n"
+    "}\n";
+
+struct Scratch {
+  int32_t width = 0;
+  int32_t height = 0;
+  GLuint name = 0;  // the other half of the ping-pong
+};
+
+struct GlowPrograms {
+  unsigned context = 0;  // the context these belong to
+  bool ready = false;
+  GLuint blur = 0;
+  GLuint overlay = 0;
+  GLuint framebuffer = 0;
+  GLint blurPicture = -1, blurSize = -1, blurStep = -1, blurWhole = -1, blurPart = -1,
+        blurReach = -1;
+  GLint overlayPicture = -1, overlayWeight = -1, overlayCount = -1;
+  std::vector<Scratch> scratch;
+};
+
+GlowPrograms programs;
+
+GLuint compile(const GlProcs& gl, GLenum kind, const char* source) {
+  GLuint shader = gl.createShader(kind);
+  gl.shaderSource(shader, 1, &source, nullptr);
+  gl.compileShader(shader);
+  GLint ok = GL_FALSE;
+  gl.getShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[512] = "";
+    gl.getShaderInfoLog(shader, sizeof log, nullptr, log);
+    std::fprintf(stderr, "kelvarn: glow shader does not compile, using GL 1.1: %s\n", log);
+    gl.deleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+GLuint link(const GlProcs& gl, const char* vertex, const char* fragment) {
+  GLuint vs = compile(gl, GL_VERTEX_SHADER, vertex);
+  GLuint fs = compile(gl, GL_FRAGMENT_SHADER, fragment);
+  GLuint program = 0;
+  if (vs && fs) {
+    program = gl.createProgram();
+    gl.attachShader(program, vs);
+    gl.attachShader(program, fs);
+    gl.linkProgram(program);
+    GLint ok = GL_FALSE;
+    gl.getProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+      char log[512] = "";
+      gl.getProgramInfoLog(program, sizeof log, nullptr, log);
+      std::fprintf(stderr, "kelvarn: glow shader does not link, using GL 1.1: %s\n", log);
+      gl.deleteProgram(program);
+      program = 0;
+    }
+  }
+  if (vs) gl.deleteShader(vs);  // kept alive by the program while it is attached
+  if (fs) gl.deleteShader(fs);
+  return program;
+}
+
+// The programs of the current context, built on first use; nullptr where there are none.
+const GlowPrograms* currentPrograms(const GlProcs** procs) {
+  const GlProcs* gl = shaderProcs();
+  *procs = gl;
+  if (!gl) return nullptr;
+  if (programs.context != gl->context) {
+    // A context seen for the first time: whatever was made in an earlier one went with it.
+    programs = GlowPrograms();
+    programs.context = gl->context;
+    programs.blur = link(*gl, vertexSource130, blurSource);
+    programs.overlay = link(*gl, vertexSource110, overlaySource);
+    if (programs.blur && programs.overlay) {
+      programs.blurPicture = gl->getUniformLocation(programs.blur, "picture");
+      programs.blurSize = gl->getUniformLocation(programs.blur, "size");
+      programs.blurStep = gl->getUniformLocation(programs.blur, "step");
+      programs.blurWhole = gl->getUniformLocation(programs.blur, "whole");
+      programs.blurPart = gl->getUniformLocation(programs.blur, "part");
+      programs.blurReach = gl->getUniformLocation(programs.blur, "reach");
+      programs.overlayPicture = gl->getUniformLocation(programs.overlay, "picture");
+      programs.overlayWeight = gl->getUniformLocation(programs.overlay, "weight");
+      programs.overlayCount = gl->getUniformLocation(programs.overlay, "count");
+      gl->genFramebuffers(1, &programs.framebuffer);
+      programs.ready = programs.framebuffer != 0;
+    }
+  }
+  return programs.ready ? &programs : nullptr;
+}
+
+bool matrixIsIdentity(GLenum which) {
+  GLfloat m[16];
+  glGetFloatv(which, m);
+  for (int i = 0; i < 16; ++i)
+    if (m[i] != (i % 5 == 0 ? 1.0f : 0.0f)) return false;
+  return true;
+}
+
+// Drawing state that the fixed pipeline applies to a textured quad and the shaders would not:
+// where any of it is set, the GL 1.1 path draws.
+bool plainTexturedDrawing() {
+  GLint renderMode = GL_RENDER;
+  glGetIntegerv(GL_RENDER_MODE, &renderMode);
+  if (renderMode != GL_RENDER) return false;  // feedback and selection record the 1.1 quads
+  for (GLenum cap : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q,
+                     GL_ALPHA_TEST, GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_COLOR_LOGIC_OP,
+                     GL_POLYGON_STIPPLE, GL_TEXTURE_3D, GL_TEXTURE_CUBE_MAP})
+    if (glIsEnabled(cap)) return false;
+  GLint mode = 0;
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+  if (mode != GL_MODULATE) return false;
+  GLint polygon[2] = {GL_FILL, GL_FILL};
+  glGetIntegerv(GL_POLYGON_MODE, polygon);
+  if (polygon[0] != GL_FILL || polygon[1] != GL_FILL) return false;
+  GLboolean mask[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
+  glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+  if (!mask[0] || !mask[1] || !mask[2]) return false;
+  if (glIsEnabled(GL_FOG)) {
+    // Quads at eye depth 0 are untouched by exponential fog and by linear fog that starts at
+    // or before the eye; anything else fogs them.
+    GLint fogMode = GL_EXP;
+    GLfloat start = 0, end = 1;
+    glGetIntegerv(GL_FOG_MODE, &fogMode);
+    glGetFloatv(GL_FOG_START, &start);
+    glGetFloatv(GL_FOG_END, &end);
+    if (fogMode == GL_LINEAR && !(end > start && start <= 0 && end >= 0)) return false;
+  }
+  return matrixIsIdentity(GL_TEXTURE_MATRIX);
+}
+
+GLuint plainTexture(int32_t width, int32_t height) {
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  return name;
+}
+
+const Scratch& scratchFor(const Texture& target) {
+  for (const Scratch& s : programs.scratch)
+    if (s.width == target.width && s.height == target.height) return s;
+  Scratch s;
+  s.width = target.width;
+  s.height = target.height;
+  s.name = plainTexture(s.width, s.height);
+  programs.scratch.push_back(s);
+  return programs.scratch.back();
+}
+
+// The copy texture's own sampling and format, which the scratch texture copies.
+bool copyIsPlainRgb(GLuint copy) {
+  GLint minFilter = 0, magFilter = 0, wrapS = 0, wrapT = 0, format = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+  return copy != 0 && minFilter == GL_LINEAR && magFilter == GL_LINEAR && wrapS == GL_REPEAT &&
+         wrapT == GL_REPEAT && (format == GL_RGB || format == GL_RGB8);
+}
+
+}  // namespace
+
+bool glowShadersAvailable() {
+  const GlProcs* gl = nullptr;
+  return currentPrograms(&gl) != nullptr;
+}
+
+bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
+  const GlProcs* gl = nullptr;
+  const GlowPrograms* p = currentPrograms(&gl);
+  const auto powerOfTwo = [](int32_t side) { return side > 0 && (side & (side - 1)) == 0; };
+  if (!p || !powerOfTwo(target.width) || !powerOfTwo(target.height) || !plainTexturedDrawing() ||
+      !copyIsPlainRgb(copy))
+    return false;
+  GLint viewport[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  if (viewport[0] != 0 || viewport[1] != 0 || viewport[2] != target.width ||
+      viewport[3] != target.height)
+    return false;
+  GLint drawFramebuffer = 0, readFramebuffer = 0;
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
+
+  // The quads of the GL 1.1 blur meet the caller's depth test, and leave the pixels failing it
+  // as copied. The passes do the same against the same depth buffer; for the reads around a
+  // failing pixel to find it as copied in both textures, the scratch texture starts as a copy
+  // of the frame too.
+  GLint depthType = GL_NONE, depthName = 0;
+  const bool depthTest = glIsEnabled(GL_DEPTH_TEST);
+  if (depthTest) {
+    if (drawFramebuffer == 0) {
+      GLint depthBits = 0;
+      glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+      if (depthBits > 0) return false;  // the window's own depth buffer cannot be shared
+    } else {
+      gl->getFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
+                                              GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &depthType);
+      if (depthType == GL_RENDERBUFFER || depthType == GL_TEXTURE)
+        gl->getFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
+                                                GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &depthName);
+      else if (depthType != GL_NONE)
+        return false;
+    }
+  }
+  const Scratch& scratch = scratchFor(target);
+  if (depthName != 0) {
+    glBindTexture(GL_TEXTURE_2D, scratch.name);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, target.width, target.height);
+  }
+
+  gl->bindFramebuffer(GL_FRAMEBUFFER, p->framebuffer);
+  if (depthType == GL_RENDERBUFFER)
+    gl->framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                                GLuint(depthName));
+  else if (depthType == GL_TEXTURE)
+    gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, GLuint(depthName),
+                             0);
+  gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scratch.name, 0);
+  const bool complete = gl->checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (complete) {
+    glDisable(GL_BLEND);
+    gl->useProgram(p->blur);
+    gl->uniform1i(p->blurPicture, 0);
+    gl->uniform2i(p->blurSize, target.width, target.height);
+    // Ping-pong between the copy and the scratch texture, a pass for each copy the GL 1.1
+    // sequence makes; that is an even number, so the last pass writes into the copy.
+    GLuint from = copy, to = scratch.name;
+    for (int b = 1; b <= reach; b *= 2) {
+      for (int axis = 0; axis < 2; ++axis) {
+        gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, to, 0);
+        glBindTexture(GL_TEXTURE_2D, from);
+        // One unit of shift is width / 800 pixels across and height / 600 up.
+        const float shift = axis == 0 ? b * float(target.width) / 800.0f
+                                      : b * float(target.height) / 600.0f;
+        const float whole = std::floor(shift);
+        gl->uniform2i(p->blurStep, axis == 0 ? 1 : 0, axis == 0 ? 0 : 1);
+        gl->uniform1i(p->blurWhole, int(whole));
+        gl->uniform1f(p->blurPart, shift - whole);
+        gl->uniform1f(p->blurReach, shift);
+        drawScreenQuad(0, 0);
+        std::swap(from, to);
+      }
+    }
+    gl->useProgram(0);
+    glEnable(GL_BLEND);
+  }
+  gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  if (depthType != GL_NONE)
+    gl->framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
+  gl->bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawFramebuffer));
+  gl->bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readFramebuffer));
+  glBindTexture(GL_TEXTURE_2D, copy);
+  return complete;
+}
+
+bool overlayWithShaders(const Texture& target, float alpha, int8_t count) {
+  if (count < 2 || target.blendDst != GL_ONE ||
+      (target.blendSrc != GL_SRC_ALPHA && target.blendSrc != GL_ONE))
+    return false;
+  const GlProcs* gl = nullptr;
+  const GlowPrograms* p = currentPrograms(&gl);
+  if (!p || !plainTexturedDrawing()) return false;
+  // The colour is clamped as glColor4f clamps it; GL_ONE ignores it.
+  const float a = std::fmin(1.0f, std::fmax(0.0f, alpha));
+  const float weight = target.blendSrc == GL_ONE ? 255.0f : std::floor(a * 255.0f + 0.5f);
+  glBlendFunc(GL_ONE, GL_ONE);
+  gl->useProgram(p->overlay);
+  gl->uniform1i(p->overlayPicture, 0);
+  gl->uniform1f(p->overlayWeight, weight);
+  gl->uniform1f(p->overlayCount, float(count));
+  drawScreenQuad(0, 0);
+  gl->useProgram(0);
+  glBlendFunc(target.blendSrc, target.blendDst);
+  return true;
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include "render/Texture.h"
+
+#include <SDL_opengl.h>
+
+#include <cstdint>
+
+// The glow's blur and its repeated additive overlays done with GLSL where the context offers
+// shaders and framebuffer objects: the same pictures as the GL 1.1 sequence of Glow.cpp, with
+// every 8-bit blend and copy rounded as the blender rounds it, in far fewer pixel writes.
+// Each call is made from inside the matching GL 1.1 routine, with that routine's state already
+// set, and leaves exactly that state behind. Each returns false, having changed nothing, where
+// the shader path cannot stand in (no GLSL, the GL 1.1 path forced, or drawing state the
+// shaders would not honour, such as texture-coordinate generation or a scissor); the caller
+// then draws the GL 1.1 way.
+
+// The blur passes of captureGlow on `copy` (the target's copy texture, bound, holding the
+// frame-buffer copy), reaching 2, 4, 8 or 16 units. Blending is on with the blur's pair,
+// texturing on, the overlay projection and an identity modelview loaded, the viewport the
+// target's size.
+bool blurWithShaders(const Texture& target, GLuint copy, int reach);
+// `count` >= 2 equal overlay quads at `alpha` with the target's additive blend pair (source
+// factor GL_SRC_ALPHA or GL_ONE, destination GL_ONE), drawn as one quad.
+bool overlayWithShaders(const Texture& target, float alpha, int8_t count);
+// True when the current context runs the shader path at all (the programs built).
+bool glowShadersAvailable();
