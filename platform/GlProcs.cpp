@@ -3,6 +3,8 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
+#include <initializer_list>
 
 namespace {
 bool forced = false;
@@ -24,6 +26,14 @@ bool versionOffersShaders() {
   int major = 0, minor = 0;
   if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2 || major < 2) return false;
   return major >= 3 || SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object");
+}
+
+bool rendererIsSoftware() {
+  const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  if (!renderer) return false;
+  for (const char* name : {"llvmpipe", "softpipe", "swrast"})
+    if (std::strstr(renderer, name)) return true;
+  return false;
 }
 
 bool loadProcs(GlProcs& p) {
@@ -56,6 +66,7 @@ const GlProcs* shaderProcs() {
     procs = GlProcs();
     procs.context = ++contextCount;
     usable = versionOffersShaders() && loadProcs(procs);
+    procs.softwareRasteriser = rendererIsSoftware();
   }
   return usable ? &procs : nullptr;
 }

@@ -7,6 +7,7 @@
 
 struct GlProcs {
   unsigned context = 0;  // changes whenever a different context was found current
+  bool softwareRasteriser = false;  // Mesa's llvmpipe, softpipe or swrast: frames drawn on the CPU
 
   PFNGLCREATESHADERPROC createShader = nullptr;
   PFNGLSHADERSOURCEPROC shaderSource = nullptr;

@@ -323,6 +323,11 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
   gl->bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawFramebuffer));
   gl->bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readFramebuffer));
   glBindTexture(GL_TEXTURE_2D, copy);
+  // A software rasteriser queues the whole frame and keeps every buffer it used alive until the
+  // queue drains; the GL 1.1 blur drains it at each copy. Without one drain here, the end
+  // scroller's live text after the glow makes it allocate fresh memory for every draw (ten
+  // times the page faults, twice the frame time). A GPU needs no such wait.
+  if (gl->softwareRasteriser) glFinish();
   return complete;
 }
 
