@@ -1,4 +1,5 @@
 #include "platform/Console.h"
+#include "platform/Entry.h"
 #include "platform/Events.h"
 #include "platform/GlProcs.h"
 #include "shell/Bench.h"
