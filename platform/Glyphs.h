@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,18 @@ struct GlyphBitmap {
   int32_t rowBytes() const { return (width + 7) / 8; }
   bool isLit(int32_t x, int32_t y) const;  // pen coordinates; false outside the box
 };
+
+// An underline stroke in pen coordinates: its bottom row counted up from the baseline.
+struct Underline {
+  int32_t bottom = 0;
+  int32_t thickness = 0;  // 0: none
+};
+// A glyph from a system's rendering: `width` x `rows` pixels of ink whose top-left pixel sits at
+// (left, top - 1) in pen coordinates (y up), inked(x, row) telling which are lit (row 0 the top),
+// plus the underline stroke across the whole advance. Both systems' glyphs are made this way.
+GlyphBitmap composeGlyph(int32_t advance, int32_t left, int32_t top, int32_t width, int32_t rows,
+                         const Underline& underline,
+                         const std::function<bool(int32_t x, int32_t row)>& inked);
 
 // The pixel height a request's height is drawn at: its size, 16 for 0, at most 1024.
 int32_t glyphPixelHeight(int32_t height);

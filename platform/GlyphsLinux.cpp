@@ -75,11 +75,6 @@ bool bitmapPixel(const FT_Bitmap& bitmap, unsigned x, unsigned row) {
   return false;
 }
 
-struct Underline {
-  int32_t bottom = 0;
-  int32_t thickness = 0;  // 0: none
-};
-
 // The underline stroke the face asks for, at least one pixel thick.
 Underline underlineOf(FT_Face face) {
   Underline line;
@@ -96,52 +91,15 @@ Underline underlineOf(FT_Face face) {
   return line;
 }
 
-void setLit(GlyphBitmap& glyph, int32_t x, int32_t y) {
-  int32_t column = x - glyph.left;
-  int32_t row = y - glyph.bottom;
-  glyph.bits[size_t(row) * glyph.rowBytes() + column / 8] |= 0x80 >> (column & 7);
-}
-
-// A box of pixels in pen coordinates, x0 <= x < x1, y0 <= y < y1.
-struct PixelBox {
-  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-
-  bool isEmpty() const { return x0 >= x1 || y0 >= y1; }
-  void include(const PixelBox& other) {
-    if (other.isEmpty()) return;
-    if (isEmpty()) {
-      *this = other;
-      return;
-    }
-    x0 = std::min(x0, other.x0);
-    y0 = std::min(y0, other.y0);
-    x1 = std::max(x1, other.x1);
-    y1 = std::max(y1, other.y1);
-  }
-};
 
 // The rendered glyph, with the underline stroke across its whole advance when asked for.
 GlyphBitmap composeGlyph(const FT_GlyphSlot slot, const Underline& underline) {
   const FT_Bitmap& bitmap = slot->bitmap;
-  const int32_t left = slot->bitmap_left, top = slot->bitmap_top;
-  GlyphBitmap glyph;
-  glyph.advance = static_cast<int32_t>((slot->advance.x + 32) >> 6);
-  PixelBox box{left, top - int32_t(bitmap.rows), left + int32_t(bitmap.width), top};
-  PixelBox stroke{0, underline.bottom, glyph.advance, underline.bottom + underline.thickness};
-  PixelBox all;
-  all.include(box);
-  all.include(stroke);
-  glyph.left = all.x0;
-  glyph.bottom = all.y0;
-  glyph.width = all.x1 - all.x0;
-  glyph.rows = all.y1 - all.y0;
-  glyph.bits.assign(size_t(glyph.rowBytes()) * size_t(glyph.rows), 0);
-  for (unsigned row = 0; row < bitmap.rows; ++row)
-    for (unsigned x = 0; x < bitmap.width; ++x)
-      if (bitmapPixel(bitmap, x, row)) setLit(glyph, left + int32_t(x), top - 1 - int32_t(row));
-  for (int32_t y = stroke.y0; y < stroke.y1; ++y)
-    for (int32_t x = stroke.x0; x < stroke.x1; ++x) setLit(glyph, x, y);
-  return glyph;
+  return composeGlyph(static_cast<int32_t>((slot->advance.x + 32) >> 6), slot->bitmap_left,
+                      slot->bitmap_top, int32_t(bitmap.width), int32_t(bitmap.rows), underline,
+                      [&bitmap](int32_t x, int32_t row) {
+                        return bitmapPixel(bitmap, unsigned(x), unsigned(row));
+                      });
 }
 
 bool sizeFace(FT_Face face, int32_t requestHeight, int32_t pixels) {

@@ -47,11 +47,6 @@ struct SelectedFont {
   bool ready() const { return dc && font && previous; }
 };
 
-struct Underline {
-  int32_t bottom = 0;
-  int32_t thickness = 0;  // 0: none
-};
-
 // The underline stroke the font asks for, at least one pixel thick. The glyph outlines do not
 // carry the underline a font was made with, so it is drawn in here, across each advance.
 Underline underlineOf(HDC dc) {
@@ -67,29 +62,6 @@ Underline underlineOf(HDC dc) {
   line.thickness = std::max<int32_t>(int32_t(metrics->otmsUnderscoreSize), 1);
   line.bottom = int32_t(metrics->otmsUnderscorePosition) - line.thickness;
   return line;
-}
-
-struct PixelBox {
-  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-
-  bool isEmpty() const { return x0 >= x1 || y0 >= y1; }
-  void include(const PixelBox& other) {
-    if (other.isEmpty()) return;
-    if (isEmpty()) {
-      *this = other;
-      return;
-    }
-    x0 = std::min(x0, other.x0);
-    y0 = std::min(y0, other.y0);
-    x1 = std::max(x1, other.x1);
-    y1 = std::max(y1, other.y1);
-  }
-};
-
-void setLit(GlyphBitmap& glyph, int32_t x, int32_t y) {
-  int32_t column = x - glyph.left;
-  int32_t row = y - glyph.bottom;
-  glyph.bits[size_t(row) * glyph.rowBytes() + column / 8] |= 0x80 >> (column & 7);
 }
 
 GlyphBitmap renderGlyph(HDC dc, UINT code, const Underline& underline) {
@@ -114,27 +86,12 @@ GlyphBitmap renderGlyph(HDC dc, UINT code, const Underline& underline) {
   const int32_t left = gm.gmptGlyphOrigin.x, top = gm.gmptGlyphOrigin.y;
   const size_t stride = (size_t(width) + 31) / 32 * 4;  // rows padded to 32 bits, top row first
 
-  GlyphBitmap glyph;
-  glyph.advance = gm.gmCellIncX;
-  PixelBox box{left, top - rows, left + width, top};
-  PixelBox stroke{0, underline.bottom, glyph.advance, underline.bottom + underline.thickness};
-  PixelBox all;
-  all.include(box);
-  all.include(stroke);
-  glyph.left = all.x0;
-  glyph.bottom = all.y0;
-  glyph.width = all.x1 - all.x0;
-  glyph.rows = all.y1 - all.y0;
-  glyph.bits.assign(size_t(glyph.rowBytes()) * size_t(glyph.rows), 0);
-  if (stride * size_t(rows) <= bits.size()) {
-    for (int32_t row = 0; row < rows; ++row)
-      for (int32_t x = 0; x < width; ++x)
-        if (bits[size_t(row) * stride + size_t(x) / 8] & (0x80 >> (x & 7)))
-          setLit(glyph, left + x, top - 1 - row);
-  }
-  for (int32_t y = stroke.y0; y < stroke.y1; ++y)
-    for (int32_t x = stroke.x0; x < stroke.x1; ++x) setLit(glyph, x, y);
-  return glyph;
+  const bool complete = stride * size_t(rows) <= bits.size();
+  return composeGlyph(gm.gmCellIncX, left, top, width, rows, underline,
+                      [&bits, stride, complete](int32_t x, int32_t row) {
+                        return complete &&
+                               (bits[size_t(row) * stride + size_t(x) / 8] & (0x80 >> (x & 7)));
+                      });
 }
 
 }  // namespace
