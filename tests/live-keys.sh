@@ -16,6 +16,7 @@ shift 2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+: >"$work/err"  # there before the background job opens it, so the first grep finds it
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$program" "$@" --report-startup 2>"$work/err" &
 pid=$!
 
