@@ -1,6 +1,7 @@
 #include "platform/Glyphs.h"
 
 #include <algorithm>
+#include <cstdio>
 
 // What both systems' glyph drawing share.
 
@@ -37,6 +38,14 @@ int32_t glyphPixelHeight(int32_t height) {
   int64_t pixels = height < 0 ? -int64_t(height) : int64_t(height);
   if (pixels == 0) return defaultHeight;
   return static_cast<int32_t>(std::min<int64_t>(pixels, largestHeight));
+}
+
+int32_t drawnPixelHeight(const FontRequest& request) {
+  const int32_t pixels = glyphPixelHeight(request.height);
+  if (pixels != request.height && pixels != -int64_t(request.height))
+    std::fprintf(stderr, "kelvarn: font \"%s\" cannot have height %d; using %d pixels\n",
+                 request.family.c_str(), int(request.height), int(pixels));
+  return pixels;
 }
 
 bool GlyphBitmap::isLit(int32_t x, int32_t y) const {

@@ -55,6 +55,8 @@ GlyphBitmap composeGlyph(int32_t advance, int32_t left, int32_t top, int32_t wid
 
 // The pixel height a request's height is drawn at: its size, 16 for 0, at most 1024.
 int32_t glyphPixelHeight(int32_t height);
+// The same for a whole request, with a line on stderr when that is not the height asked for.
+int32_t drawnPixelHeight(const FontRequest& request);
 // Adds the show's font aliases (a fontconfig file, such as "data/fonts.conf") to the system's
 // configuration. Only the first call does anything; false, with a line on stderr, if the file
 // could not be read.

@@ -182,10 +182,7 @@ std::vector<GlyphBitmap> renderGlyphs(const FontRequest& request, const FontMatc
                  request.family.c_str());
     return glyphs;
   }
-  const int32_t pixels = glyphPixelHeight(request.height);
-  if (pixels != request.height && pixels != -int64_t(request.height))
-    std::fprintf(stderr, "kelvarn: font \"%s\" cannot have height %d; using %d pixels\n",
-                 request.family.c_str(), int(request.height), int(pixels));
+  const int32_t pixels = drawnPixelHeight(request);
   FT_Face face = nullptr;
   if (FT_New_Face(library, match.file.c_str(), match.index, &face) != 0 ||
       !sizeFace(face, request.height, pixels)) {

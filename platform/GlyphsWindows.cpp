@@ -122,10 +122,7 @@ std::vector<GlyphBitmap> renderGlyphs(const FontRequest& request, const FontMatc
                  request.family.c_str());
     return glyphs;
   }
-  const int32_t pixels = glyphPixelHeight(request.height);
-  if (pixels != request.height && pixels != -int64_t(request.height))
-    std::fprintf(stderr, "kelvarn: font \"%s\" cannot have height %d; using %d pixels\n",
-                 request.family.c_str(), int(request.height), int(pixels));
+  drawnPixelHeight(request);  // warns when the height cannot be had
   Underline underline = request.underline ? underlineOf(selected.dc) : Underline{};
   for (int32_t i = 0; i < count; ++i)
     glyphs[size_t(i)] = renderGlyph(selected.dc, UINT(first + i), underline);
