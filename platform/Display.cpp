@@ -46,7 +46,6 @@ bool loadFramebufferCalls() {
 }
 
 bool makeFramebuffer(Screen& s) {
-  if (!loadFramebufferCalls()) return false;
   fb.genRenderbuffers(1, &s.colourBuffer);
   fb.bindRenderbuffer(GL_RENDERBUFFER, s.colourBuffer);
   fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, s.width, s.height);  // no alpha, as on the window
@@ -60,6 +59,10 @@ bool makeFramebuffer(Screen& s) {
   fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, s.depthBuffer);
   return fb.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
+
+// Where the picture sits in the frame, from the lower-left corner.
+int pictureX(const Screen& s) { return (s.frameWidth - s.width) / 2; }
+int pictureY(const Screen& s) { return (s.frameHeight - s.height) / 2; }
 
 }  // namespace
 
@@ -83,11 +86,20 @@ bool displayInteractive() {
   return driver && SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0;
 }
 
+bool desktopSize(int* width, int* height) {
+  SDL_DisplayMode desktop{};
+  if (!displayInteractive() || SDL_GetDesktopDisplayMode(0, &desktop) != 0) return false;
+  if (desktop.w <= 0 || desktop.h <= 0) return false;
+  *width = desktop.w;
+  *height = desktop.h;
+  return true;
+}
+
 bool openScreen(Screen& s, const char* title, DisplayMode mode, int x, int y, int width, int height,
                 const char** failedStep) {
   s.mode = mode;
-  s.width = width;
-  s.height = height;
+  s.windowWidth = width;
+  s.windowHeight = height;
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
@@ -108,6 +120,30 @@ bool openScreen(Screen& s, const char* title, DisplayMode mode, int x, int y, in
     return false;
   }
   SDL_GL_MakeCurrent(s.window, s.context);
+  if (!loadFramebufferCalls()) {
+    *failedStep = "InitPixcel Failed.\n- SetPixelFormat()";
+    return false;
+  }
+  return true;
+}
+
+ScreenLimits screenLimits() {
+  ScreenLimits limits;
+  GLint viewport[2] = {0, 0};
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &limits.renderbuffer);
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limits.texture);
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+  limits.viewportWidth = viewport[0];
+  limits.viewportHeight = viewport[1];
+  return limits;
+}
+
+bool makeScreenPicture(Screen& s, int pictureWidth, int pictureHeight, int frameWidth,
+                       int frameHeight, const char** failedStep) {
+  s.width = pictureWidth;
+  s.height = pictureHeight;
+  s.frameWidth = frameWidth;
+  s.frameHeight = frameHeight;
   if (!makeFramebuffer(s)) {
     *failedStep = "InitPixcel Failed.\n- SetPixelFormat()";
     return false;
@@ -131,12 +167,12 @@ bool coverDisplay(Screen& s) {
 
 bool switchDisplay(Screen& s) {
   SDL_DisplayMode wanted{};
-  wanted.w = s.width;
-  wanted.h = s.height;
+  wanted.w = s.windowWidth;
+  wanted.h = s.windowHeight;
   SDL_DisplayMode closest{};
   int index = SDL_GetWindowDisplayIndex(s.window);
   if (index < 0 || !SDL_GetClosestDisplayMode(index, &wanted, &closest)) return false;
-  if (closest.w != s.width || closest.h != s.height) return false;
+  if (closest.w != s.windowWidth || closest.h != s.windowHeight) return false;
   if (SDL_SetWindowDisplayMode(s.window, &closest) != 0) return false;
   return SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN) == 0;
 }
@@ -159,7 +195,7 @@ bool toggleScreenFullscreen(Screen& s) {
   }
   SDL_SetWindowFullscreen(s.window, 0);
   SDL_SetWindowResizable(s.window, SDL_TRUE);
-  SDL_SetWindowSize(s.window, s.width, s.height);
+  SDL_SetWindowSize(s.window, s.windowWidth, s.windowHeight);
   SDL_SetWindowPosition(s.window, 0, 0);
   s.fullscreen = false;
   return false;
@@ -208,20 +244,33 @@ void presentScreen(Screen& s) {
   if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
-void readScreenPixels(const Screen& s, unsigned char* rgb, bool topRowFirst) {
-  GLint packAlignment = 4;
+namespace {
+// The picture read into its place in a frame-sized buffer, bottom row first; the bars untouched.
+void readPicture(const Screen& s, GLenum format, int bytesPerPixel, unsigned char* frame) {
+  GLint packAlignment = 4, rowLength = 0;
   glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+  glGetIntegerv(GL_PACK_ROW_LENGTH, &rowLength);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, s.width, s.height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+  glPixelStorei(GL_PACK_ROW_LENGTH, s.frameWidth);
+  size_t offset = (size_t(pictureY(s)) * s.frameWidth + pictureX(s)) * bytesPerPixel;
+  glReadPixels(0, 0, s.width, s.height, format, GL_UNSIGNED_BYTE, frame + offset);
+  glPixelStorei(GL_PACK_ROW_LENGTH, rowLength);
   glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+}
+}  // namespace
+
+void readScreenPixels(const Screen& s, unsigned char* rgb, bool topRowFirst) {
+  size_t row = static_cast<size_t>(s.frameWidth) * 3;
+  if (s.frameWidth != s.width || s.frameHeight != s.height)
+    std::fill(rgb, rgb + row * s.frameHeight, static_cast<unsigned char>(0));
+  readPicture(s, GL_RGB, 3, rgb);
   if (!topRowFirst) return;
-  size_t row = static_cast<size_t>(s.width) * 3;
-  for (int y = 0; y < s.height / 2; ++y)
-    std::swap_ranges(rgb + row * y, rgb + row * (y + 1), rgb + row * (s.height - 1 - y));
+  for (int y = 0; y < s.frameHeight / 2; ++y)
+    std::swap_ranges(rgb + row * y, rgb + row * (y + 1), rgb + row * (s.frameHeight - 1 - y));
 }
 
 void readScreenPixelsBgra(const Screen& s, unsigned char* bgra) {
-  glReadPixels(0, 0, s.width, s.height, GL_BGRA, GL_UNSIGNED_BYTE, bgra);  // rows need no padding
+  readPicture(s, GL_BGRA, 4, bgra);
 }
 
 void closeScreen(Screen& s) {

@@ -71,6 +71,8 @@ const GlProcs* shaderProcs() {
   return usable ? &procs : nullptr;
 }
 
+bool softwareRenderer() { return SDL_GL_GetCurrentContext() && rendererIsSoftware(); }
+
 void forceFixedFunction(bool on) { forced = on; }
 
 bool fixedFunctionForced() { return forced; }

@@ -2,6 +2,7 @@
 
 #include "platform/Display.h"
 #include "platform/Glyphs.h"
+#include "render/PictureScale.h"
 
 
 #include <algorithm>
@@ -246,7 +247,7 @@ void BitmapFont::createFont(const char* face, int32_t height, int32_t weight, in
 
   FontRequest request;
   request.family = face ? face : "";
-  request.height = height;
+  request.height = scaledPixels(height);
   request.weight = weight;
   request.italic = italic != 0;
   request.underline = underline != 0;
@@ -257,6 +258,16 @@ void BitmapFont::createFont(const char* face, int32_t height, int32_t weight, in
                  request.family.c_str(), match.family.c_str(), match.file.c_str());
   cache = new BitmapFontCache;
   cache->glyphs = renderGlyphs(request, match, firstCode, glyphCount);
+  if (request.height != height) {
+    // Drawn larger, a text keeps the pen positions of its 600-line layout times the scale, not
+    // the larger size's own hinted advances, whose roundings would pile up along a line and move
+    // its last words away from where they stood.
+    FontRequest original = request;
+    original.height = height;
+    const std::vector<GlyphBitmap> layout = renderGlyphs(original, match, firstCode, glyphCount);
+    for (size_t i = 0; i < cache->glyphs.size() && i < layout.size(); ++i)
+      cache->glyphs[i].advance = int32_t(std::lround(layout[i].advance * pictureScale()));
+  }
   compileGlyphLists(base, cache->glyphs);
 }
 

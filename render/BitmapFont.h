@@ -19,7 +19,7 @@ struct BitmapFont {
   ~BitmapFont();
 
   void reset();  // a font that was never created: no lists
-  // height > 0 is the character height in pixels; weight 100..900; italic and underline
+  // height > 0 is the character height in pixels at 600 lines (drawn at the picture's scale); weight 100..900; italic and underline
   // flags. A family that is not installed is replaced by the closest one there is, with a line
   // on stderr. Needs the GL context; lists the font had before are released first.
   void createFont(const char* face, int32_t height, int32_t weight, int32_t italic,

@@ -3,6 +3,7 @@
 #include "platform/Display.h"
 #include "platform/Jpeg.h"
 #include "platform/MessageBox.h"
+#include "render/PictureScale.h"
 
 
 #include <cstdio>
@@ -105,6 +106,8 @@ bool Texture::loadJpg(const char* path) {
 }
 
 Texture createRenderTarget(int16_t width, int16_t height, uint8_t count) {
+  width = static_cast<int16_t>(scaledTargetSide(width));
+  height = static_cast<int16_t>(scaledTargetSide(height));
   Texture target(count);
   target.width = width;
   target.height = height;

@@ -44,6 +44,7 @@ struct Texture {
 
 // Binds texture 0 and disables texturing: the standard way to leave texturing off.
 void unbindTexture();
-// An empty black render target of width x height in every slot, recording the current
+// An empty black render target of width x height (given at 600 lines, made at the picture's
+// scale) in every slot, recording the current
 // viewport; the last slot stays bound.
 Texture createRenderTarget(int16_t width, int16_t height, uint8_t count);

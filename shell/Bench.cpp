@@ -78,6 +78,9 @@ int benchShow(const Options& o) {
   std::printf("process start to first frame: %.0f ms\n", firstFrameMs);
   std::printf("GL renderer: %s\n", gl.c_str());
   std::printf("glow path: %s\n", glowPath);
+  const Screen& screen = window.screen;
+  std::printf("picture: %dx%d in a %dx%d frame\n", screen.width, screen.height, screen.frameWidth,
+              screen.frameHeight);
 
   int code = 0;
   if (!o.benchJson.empty()) {
@@ -100,8 +103,10 @@ int benchShow(const Options& o) {
                      i + 1 < sceneCount ? "," : "");
       std::fprintf(f,
                    "  ],\n  \"preparationMs\": %.1f,\n  \"processStartToFirstFrameMs\": %.1f,\n"
-                   "  \"renderer\": \"%s\",\n  \"glowPath\": \"%s\"\n}\n",
-                   prepMs, firstFrameMs, escaped.c_str(), glowPath);
+                   "  \"renderer\": \"%s\",\n  \"glowPath\": \"%s\",\n"
+                   "  \"picture\": [%d, %d],\n  \"frame\": [%d, %d]\n}\n",
+                   prepMs, firstFrameMs, escaped.c_str(), glowPath, screen.width, screen.height,
+                   screen.frameWidth, screen.frameHeight);
       if (std::fclose(f) != 0) code = exitNoWindow;
     }
   }

@@ -41,13 +41,14 @@ bool outputWritable(const std::string& file, bool folder, std::string* why) {
 }
 
 std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Options& o, bool folder,
-                                         double seconds, bool withMusic) {
-  char rate[32], from[32], length[32];
+                                         double seconds, bool withMusic, const Screen& screen) {
+  char rate[32], from[32], length[32], size[32];
+  std::snprintf(size, sizeof size, "%dx%d", screen.frameWidth, screen.frameHeight);
   std::snprintf(rate, sizeof rate, "%u/%u", o.fpsNum, o.fpsDen);
   std::snprintf(from, sizeof from, "%.3f", o.fromMs / 1000.0);
   std::snprintf(length, sizeof length, "%.3f", seconds);
   std::vector<std::string> a = {ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-                                "-f", "rawvideo", "-pix_fmt", "bgr0", "-video_size", "800x600",
+                                "-f", "rawvideo", "-pix_fmt", "bgr0", "-video_size", size,
                                 "-framerate", rate, "-i", "pipe:0"};
   if (withMusic) a.insert(a.end(), {"-ss", from, "-t", length, "-i", musicPath});
   std::string dir = o.captureFile;
@@ -114,14 +115,15 @@ int captureShow(const Options& o) {
   bool withMusic = pathExists(musicPath);
   if (!withMusic) std::fprintf(stderr, "kelvarn: %s is missing; the capture has no sound\n", musicPath);
   ChildProcess encoder;
-  if (!startPipedProcess(ffmpegArguments(ffmpeg, o, folder, seconds, withMusic), encoder)) {
+  if (!startPipedProcess(ffmpegArguments(ffmpeg, o, folder, seconds, withMusic, window.screen), encoder)) {
     std::fprintf(stderr, "kelvarn: cannot start %s\n", ffmpeg.c_str());
     closeShow(window);
     return exitCaptureFailed;
   }
   catchStopRequests();
 
-  std::vector<unsigned char> frame(800 * 600 * 4);
+  // Zeros: the bars around the picture stay black, as only the picture is read into it.
+  std::vector<unsigned char> frame(size_t(window.screen.frameWidth) * window.screen.frameHeight * 4);
   double started = steadyMs(), lastShown = 0.0;
   uint32_t done = 0;
   bool pipeBroken = false;

@@ -1,23 +1,49 @@
 #include "shell/DemoWindow.h"
 
 #include "platform/MessageBox.h"
+#include "render/PictureScale.h"
 
 #include <SDL_opengl.h>
 #include <GL/glu.h>
 
 #include <cstdint>
 
-bool DemoWindow::create(const char* title, DisplayMode mode, int x, int y, int width, int height) {
-  int16_t w = static_cast<int16_t>(width), h = static_cast<int16_t>(height);
+void fitPicture(int frameWidth, int frameHeight, int* width, int* height) {
+  if (int64_t(frameWidth) * 3 >= int64_t(frameHeight) * 4) {
+    *height = frameHeight;
+    *width = int((int64_t(frameHeight) * 8 + 3) / 6);  // 4/3 of the height, rounded
+  } else {
+    *width = frameWidth;
+    *height = int((int64_t(frameWidth) * 6 + 4) / 8);  // 3/4 of the width, rounded
+  }
+}
+
+bool DemoWindow::open(const char* title, DisplayMode mode, int x, int y, int width, int height) {
   const char* failedStep = "";
-  if (!openScreen(screen, title, mode, static_cast<int16_t>(x), static_cast<int16_t>(y), w, h,
-                  &failedStep)) {
+  if (!openScreen(screen, title, mode, x, y, width, height, &failedStep)) {
     showMessage(failedStep, "Error");
     return false;
   }
+  return true;
+}
+
+bool DemoWindow::setFrame(int frameWidth, int frameHeight) {
+  int w = 0, h = 0;
+  fitPicture(frameWidth, frameHeight, &w, &h);
+  const char* failedStep = "";
+  if (!makeScreenPicture(screen, w, h, frameWidth, frameHeight, &failedStep)) {
+    showMessage(failedStep, "Error");
+    return false;
+  }
+  setPictureScale(h);
+  setLineWidth(1);
   setProjection(w, h, 'p');
   showScreen(screen);
   return true;
+}
+
+bool DemoWindow::create(const char* title, DisplayMode mode, int x, int y, int width, int height) {
+  return open(title, mode, x, y, width, height) && setFrame(width, height);
 }
 
 bool DemoWindow::enterFullscreen(int, int) {

@@ -12,7 +12,13 @@ struct DemoWindow {
   void (*commandCallback)(const ShowCommand&) = nullptr;
   bool (*idleCallback)() = nullptr;
 
-  // Window, GL context and the 60-degree perspective. False after reporting the failure.
+  // The window (hidden) and its GL context. False after reporting the failure.
+  bool open(const char* title, DisplayMode mode, int x, int y, int width, int height);
+  // The picture for a frame of frameWidth x frameHeight: the largest 4:3 area that fits,
+  // centred; the picture's scale, its viewport and the 60-degree perspective; then the window
+  // shows. False after reporting the failure.
+  bool setFrame(int frameWidth, int frameHeight);
+  // open, then setFrame for a frame of the window's size.
   bool create(const char* title, DisplayMode mode, int x, int y, int width, int height);
   // True if this call took the show full screen; a second call changes nothing.
   bool enterFullscreen(int width, int height);
@@ -24,6 +30,9 @@ struct DemoWindow {
   int run();
   void destroy();
 };
+
+// The largest 4:3 picture inside a frame of frameWidth x frameHeight (bars beside it or above).
+void fitPicture(int frameWidth, int frameHeight, int* width, int* height);
 
 // How long an idle pump sleeps between looks at the clock.
 constexpr int idleWaitMs = 100;

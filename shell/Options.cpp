@@ -29,16 +29,48 @@ bool parseRate(const char* text, uint32_t* num, uint32_t* den) {
   *den = d;
   return true;
 }
+// "WxH" with both sides at least the least frame, or "native".
+bool parseResolution(const char* text, Options& o, std::string* error) {
+  std::string s(text ? text : "");
+  if (s == "native") {
+    o.nativeResolution = true;
+    o.resolutionWidth = o.resolutionHeight = 0;
+    return true;
+  }
+  size_t x = s.find_first_of("xX");
+  uint32_t w = 0, h = 0;
+  if (x == std::string::npos || !parseMs(s.substr(0, x).c_str(), 100000, &w) ||
+      !parseMs(s.substr(x + 1).c_str(), 100000, &h)) {
+    *error = "--resolution needs a size such as 1920x1080, or native, not '" + s + "'";
+    return false;
+  }
+  if (w < uint32_t(minFrameWidth) || h < uint32_t(minFrameHeight)) {
+    *error = "--resolution " + s + " is too small: each side must be at least " +
+             std::to_string(minFrameWidth) + "x" + std::to_string(minFrameHeight);
+    return false;
+  }
+  o.nativeResolution = false;
+  o.resolutionWidth = int(w);
+  o.resolutionHeight = int(h);
+  return true;
+}
 }  // namespace
 
 const char* optionsHelp() {
   return "usage: kelvarn [options]\n"
          "With no options the show plays full screen with its music and quits by itself.\n"
-         "  --windowed          a borderless 800 x 600 window at the top-left corner (resizable)\n"
-         "  --mode-switch       switch the display itself to 800 x 600 instead of scaling\n"
+         "  --windowed          a borderless window at the top-left corner (resizable), 800 x 600\n"
+         "                      or the --resolution given\n"
+         "  --mode-switch       switch the display itself to 800 x 600 (or the --resolution\n"
+         "                      given) instead of scaling\n"
+         "  --resolution WxH    draw frames of W x H pixels: the show in the largest 4:3 area,\n"
+         "                      centred, black bars around; every mode (window, --shot,\n"
+         "                      --capture, --bench, --soak). native: the display's own size.\n"
+         "                      Default: native for live play on a GPU, 800x600 on a software\n"
+         "                      renderer (llvmpipe, softpipe, swrast) and offscreen\n"
          "  --no-vsync          do not wait for the display's refresh between frames\n"
-         "  --shot MS FILE.png  render the frame shown at MS milliseconds to an 800 x 600 PNG\n"
-         "                      and exit; needs no display\n"
+         "  --shot MS FILE.png  render the frame shown at MS milliseconds to a PNG (800 x 600\n"
+         "                      or the --resolution given) and exit; needs no display\n"
          "  --step MS           catch-up step inside the target scene for --shot (default 100)\n"
          "  --seek MS           play live from MS milliseconds, the music too\n"
          "  --loop              start again from 0 after the end, until Escape\n"
@@ -151,6 +183,9 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
       o.glCheck = true;
     } else if (!std::strcmp(a, "--fixed-function")) {
       o.fixedFunction = true;
+    } else if (!std::strcmp(a, "--resolution")) {
+      if (!need(1)) return false;
+      if (!parseResolution(argv[++i], o, error)) return false;
     } else if (!std::strcmp(a, "--report-startup")) {
       o.reportStartup = true;
     } else {

@@ -30,7 +30,16 @@ struct Options {
   bool glCheck = false;  // glGetError after start-up and every frame (also KELVARN_GL_CHECK=1)
   bool loop = false;           // live play starts again from 0 after the end, until Escape
   bool fixedFunction = false;  // the glow's GL 1.1 path even where GLSL is offered
+  // The frame's size: 0 x 0 is the default (the display's own for live play on a GPU, else
+  // 800 x 600); nativeResolution asks for the display's own size.
+  int resolutionWidth = 0;
+  int resolutionHeight = 0;
+  bool nativeResolution = false;
 };
+
+// The smallest frame --resolution accepts.
+constexpr int minFrameWidth = 320;
+constexpr int minFrameHeight = 240;
 
 // False with a one-line reason in *error when the command line cannot be used.
 bool parseOptions(int argc, char** argv, Options& options, std::string* error);

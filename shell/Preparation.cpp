@@ -3,6 +3,7 @@
 #include "geometry/Meshes.h"
 #include "render/GlState.h"
 #include "render/Light.h"
+#include "render/PictureScale.h"
 #include "render/Texture.h"
 #include "shell/SharedLists.h"
 #include "shell/Timeline.h"
@@ -97,10 +98,10 @@ void drawSpindleBody(const SpindleProfile& profile) {
 // Additive grey edges over the body, blue toward the tips; the filled-polygon offset stays on.
 void drawSpindleWireframe(const SpindleProfile& profile) {
   beginBlend(GL_SRC_ALPHA, GL_ONE, true);
-  glPolygonOffset(1, 1);
+  glPolygonOffset(pictureScale(), 1);
   glEnable(GL_POLYGON_OFFSET_FILL);
   glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-  glLineWidth(0.1f);
+  setLineWidth(0.1f);
   glColor3f(0.7f, 0.7f, 0.7f);
   for (int b = 0; b < bands; ++b) {
     const bool tipBand = b <= 2;
@@ -123,7 +124,7 @@ void drawSpindleWireframe(const SpindleProfile& profile) {
     glEnd();
   }
   glColor4f(1, 1, 1, 1);
-  glLineWidth(1);
+  setLineWidth(1);
   glDisable(GL_POLYGON_OFFSET_LINE);
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   endBlend();

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Events.h"
+#include "platform/GlProcs.h"
 #include "platform/MessageBox.h"
 #include "platform/Png.h"
 #include "platform/ProcessTime.h"
@@ -16,7 +17,9 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -32,6 +35,64 @@ bool startDisplay(DisplayMode mode) {
                  "kelvarn: cannot open a window: %s; use --shot MS FILE.png to render offscreen\n",
                  why);
   return false;
+}
+
+// The largest picture this GL draws into at a frame of w x h: within the renderbuffer, texture
+// and viewport limits, with the glow's targets at the picture's scale. False with the reason.
+bool frameFits(int w, int h, char* why, size_t whySize) {
+  int pw = 0, ph = 0;
+  fitPicture(w, h, &pw, &ph);
+  const ScreenLimits limits = screenLimits();
+  const long long target = std::llround(512.0 * ph / 600.0);  // the largest glow target
+  int most = std::min(limits.renderbuffer, std::min(limits.viewportWidth, limits.viewportHeight));
+  if (pw <= most && ph <= most && target <= limits.texture) return true;
+  std::snprintf(why, whySize,
+                "a %dx%d frame needs a %dx%d picture and %lldx%lld glow textures; this GL draws "
+                "at most %dx%d pictures and %dx%d textures",
+                w, h, pw, ph, target, target, most, most, limits.texture, limits.texture);
+  return false;
+}
+
+// Opens the show's window for a frame of --resolution's size, the display's own for native
+// (and by default for live play on a GPU), or 800 x 600. A size GL cannot draw ends it with the
+// usage status before the window ever shows.
+bool openShowWindow(DemoWindow& window, const Options& o, bool livePlay, int* exitCode) {
+  const bool given = o.resolutionWidth > 0;
+  const bool automatic = livePlay && !given && !o.nativeResolution && o.mode != DisplayMode::ModeSwitch;
+  int frameW = given ? o.resolutionWidth : 800, frameH = given ? o.resolutionHeight : 600;
+  int nativeW = 0, nativeH = 0;
+  const bool native = (o.nativeResolution || automatic) && desktopSize(&nativeW, &nativeH);
+  if (o.nativeResolution && !native) {
+    std::fprintf(stderr, "kelvarn: --resolution native needs a display to take its size from; "
+                         "give a size such as 1920x1080\n");
+    *exitCode = exitUsage;
+    return false;
+  }
+  int windowW = given ? frameW : 800, windowH = given ? frameH : 600;
+  if (o.nativeResolution && o.mode == DisplayMode::ModeSwitch) windowW = nativeW, windowH = nativeH;
+  if (!window.open("test", o.mode, 0, 0, windowW, windowH)) {
+    *exitCode = exitNoWindow;
+    return false;
+  }
+  // Without a GPU the show stays at 800 x 600 unless asked, so that it stays fluid.
+  if (native && !(automatic && softwareRenderer())) frameW = nativeW, frameH = nativeH;
+  char why[256] = "";
+  if (!frameFits(frameW, frameH, why, sizeof why)) {
+    if (given || o.nativeResolution) {
+      std::fprintf(stderr, "kelvarn: --resolution %s: %s\n",
+                   given ? (std::to_string(frameW) + "x" + std::to_string(frameH)).c_str() : "native",
+                   why);
+      *exitCode = exitUsage;
+      return false;
+    }
+    std::fprintf(stderr, "kelvarn: %s; drawing 800x600 instead\n", why);
+    frameW = 800, frameH = 600;
+  }
+  if (!window.setFrame(frameW, frameH)) {
+    *exitCode = exitNoWindow;
+    return false;
+  }
+  return true;
 }
 
 // What live play keeps between the pump's calls.
@@ -209,9 +270,8 @@ bool openOffscreenShow(DemoWindow& window, const Options& options, int* exitCode
     return false;
   }
   allowDialogs(false);
-  if (!window.create("test", DisplayMode::Offscreen, 0, 0, 800, 600)) {
+  if (!openShowWindow(window, options, false, exitCode)) {
     closeShow(window);
-    *exitCode = exitNoWindow;
     return false;
   }
   prepareShow(options);
@@ -259,11 +319,12 @@ int playShow(const Options& options) {
   allowDialogs(displayInteractive());
   MusicTrack music;
   music.open(musicPath);
-  if (!window.create("test", options.mode, 0, 0, 800, 600)) {
+  int failed = 0;
+  if (!openShowWindow(window, options, true, &failed)) {
     window.destroy();
     music.close();
     stopVideo();
-    return exitNoWindow;
+    return failed;
   }
   setSwapInterval(options.vsync);
   window.enterFullscreen(800, 600);
@@ -279,9 +340,10 @@ int renderShot(const Options& options) {
   int failed = 0;
   if (!openOffscreenShow(window, options, &failed)) return failed;
   catchUpTo(options.shotMs, options.stepMs);
-  std::vector<unsigned char> rgb(static_cast<size_t>(window.screen.width) * window.screen.height * 3);
-  readScreenPixels(window.screen, rgb.data());
-  bool written = writePng(options.shotFile, window.screen.width, window.screen.height, rgb.data());
+  const Screen& screen = window.screen;
+  std::vector<unsigned char> rgb(static_cast<size_t>(screen.frameWidth) * screen.frameHeight * 3);
+  readScreenPixels(screen, rgb.data());
+  bool written = writePng(options.shotFile, screen.frameWidth, screen.frameHeight, rgb.data());
   closeShow(window);
   return written ? 0 : exitNoWindow;
 }
