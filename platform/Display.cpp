@@ -127,6 +127,12 @@ bool openScreen(Screen& s, const char* title, DisplayMode mode, int x, int y, in
   return true;
 }
 
+void resizeScreenWindow(Screen& s, int width, int height) {
+  s.windowWidth = width;
+  s.windowHeight = height;
+  if (s.window && s.mode != DisplayMode::Offscreen) SDL_SetWindowSize(s.window, width, height);
+}
+
 ScreenLimits screenLimits() {
   ScreenLimits limits;
   GLint viewport[2] = {0, 0};

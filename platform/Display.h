@@ -46,6 +46,8 @@ bool desktopSize(int* width, int* height);
 // false and names the step that failed in *failedStep.
 bool openScreen(Screen& screen, const char* title, DisplayMode mode, int x, int y, int width,
                 int height, const char** failedStep);
+// The window's size when it is not full screen; a hidden window takes it at once.
+void resizeScreenWindow(Screen& screen, int width, int height);
 // The largest sizes the current context draws into: a renderbuffer, a texture's side and the
 // viewport.
 struct ScreenLimits {

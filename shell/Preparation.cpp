@@ -98,7 +98,7 @@ void drawSpindleBody(const SpindleProfile& profile) {
 // Additive grey edges over the body, blue toward the tips; the filled-polygon offset stays on.
 void drawSpindleWireframe(const SpindleProfile& profile) {
   beginBlend(GL_SRC_ALPHA, GL_ONE, true);
-  glPolygonOffset(pictureScale(), 1);
+  glPolygonOffset(pictureScale(), 1);  // its factor meets a depth slope per pixel, which shrinks as the picture grows
   glEnable(GL_POLYGON_OFFSET_FILL);
   glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
   setLineWidth(0.1f);

@@ -68,9 +68,11 @@ bool openShowWindow(DemoWindow& window, const Options& o, bool livePlay, int* ex
     *exitCode = exitUsage;
     return false;
   }
+  // The window opens hidden at the show's own size and takes the frame's once GL has said it
+  // can draw it.
   int windowW = given ? frameW : 800, windowH = given ? frameH : 600;
   if (o.nativeResolution && o.mode == DisplayMode::ModeSwitch) windowW = nativeW, windowH = nativeH;
-  if (!window.open("test", o.mode, 0, 0, windowW, windowH)) {
+  if (!window.open("test", o.mode, 0, 0, 800, 600)) {
     *exitCode = exitNoWindow;
     return false;
   }
@@ -88,6 +90,7 @@ bool openShowWindow(DemoWindow& window, const Options& o, bool livePlay, int* ex
     std::fprintf(stderr, "kelvarn: %s; drawing 800x600 instead\n", why);
     frameW = 800, frameH = 600;
   }
+  if (windowW != 800 || windowH != 600) resizeScreenWindow(window.screen, windowW, windowH);
   if (!window.setFrame(frameW, frameH)) {
     *exitCode = exitNoWindow;
     return false;
