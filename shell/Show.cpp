@@ -189,6 +189,9 @@ void liveFrame() {
     live.reported = true;
     std::fprintf(stderr, "kelvarn: first frame %.0f ms after the process started\n",
                  msSinceProcessStart());
+    const Screen& screen = live.window->screen;
+    std::fprintf(stderr, "kelvarn: a %dx%d picture in a %dx%d frame\n", screen.width,
+                 screen.height, screen.frameWidth, screen.frameHeight);
   }
   updateCursor(wall);
   if (ended) showEnded();
