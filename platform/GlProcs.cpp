@@ -31,7 +31,7 @@ bool versionOffersShaders() {
 bool rendererIsSoftware() {
   const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
   if (!renderer) return false;
-  for (const char* name : {"llvmpipe", "softpipe", "swrast"})
+  for (const char* name : {"llvmpipe", "softpipe", "swrast", "GDI Generic"})
     if (std::strstr(renderer, name)) return true;
   return false;
 }

@@ -38,7 +38,8 @@ struct GlProcs {
 // framebuffer objects (below GL 2.0, or 2.x without the framebuffer-object extension), or when
 // the GL 1.1 path is forced. Looked up once per context.
 const GlProcs* shaderProcs();
-// True when the current context draws on the CPU (Mesa's llvmpipe, softpipe or swrast).
+// True when the current context draws on the CPU (Mesa's llvmpipe, softpipe or swrast, or
+// Windows' own GDI Generic).
 bool softwareRenderer();
 // From now on shaderProcs() answers nullptr (true) or looks again (false).
 void forceFixedFunction(bool on);

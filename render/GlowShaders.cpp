@@ -29,8 +29,7 @@ const char* const vertexSource130 =
 // back, along one axis at alpha 0.3 (77 of 255), each step rounded to bytes as the blender
 // rounds it. A shift of n + f texels always falls between the same two neighbours with the same
 // weights, so the linear filter becomes plain texel reads with two constant weights, which cost
-// far less than filtered ones; a power-of-two side lets the reads wrap like GL_REPEAT with a
-// mask. A shifted quad leaves the pixels it does not reach as they were. Texels are exact
+// far less than filtered ones, wrapped like GL_REPEAT by hand (targets of any size). A shifted quad leaves the pixels it does not reach as they were. Texels are exact
 // multiples of 1/255, so they need no rounding of their own.
 const char* const blurSource =
     "#version 130\n"
@@ -40,7 +39,10 @@ const char* const blurSource =
     "uniform int whole;\n"    // n: the shift's whole texels
     "uniform float part;\n"   // f: its fraction
     "uniform float reach;\n"  // the shift in pixels, n + f
-    "vec3 texel(ivec2 at) { return texelFetch(picture, at & (size - 1), 0).rgb * 255.0; }\n"
+    "vec3 texel(ivec2 at) {\n"  // wrapped as GL_REPEAT wraps: a shift is shorter than a side
+    "  at += size * (ivec2(lessThan(at, ivec2(0))) - ivec2(greaterThanEqual(at, size)));\n"
+    "  return texelFetch(picture, at, 0).rgb * 255.0;\n"
+    "}\n"
     "vec3 blend(vec3 src, vec3 dst) {\n"
     "  return min(floor(floor(src + 0.5) * (77.0 / 255.0) + 0.5) +\n"
     "             floor(dst * (178.0 / 255.0) + 0.5), 255.0);\n"
@@ -241,8 +243,7 @@ bool glowShadersAvailable() {
 bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
   const GlProcs* gl = nullptr;
   const GlowPrograms* p = currentPrograms(&gl);
-  const auto powerOfTwo = [](int32_t side) { return side > 0 && (side & (side - 1)) == 0; };
-  if (!p || !powerOfTwo(target.width) || !powerOfTwo(target.height) || !plainTexturedDrawing() ||
+  if (!p || target.width <= 0 || target.height <= 0 || !plainTexturedDrawing() ||
       !copyIsPlainRgb(copy))
     return false;
   GLint viewport[4] = {0, 0, 0, 0};
