@@ -37,8 +37,9 @@ bool startDisplay(DisplayMode mode) {
   return false;
 }
 
-// The largest picture this GL draws into at a frame of w x h: within the renderbuffer, texture
-// and viewport limits, with the glow's targets at the picture's scale. False with the reason.
+// Whether this GL can draw a frame of w x h: its picture within the renderbuffer and viewport
+// limits, and the glow's largest target at the picture's scale within the texture limit. False
+// with the reason.
 bool frameFits(int w, int h, char* why, size_t whySize) {
   int pw = 0, ph = 0;
   fitPicture(w, h, &pw, &ph);
