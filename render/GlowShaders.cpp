@@ -95,7 +95,9 @@ const char* const unpackSource =
     "uniform usampler2D picture;\n"
     "void main() {\n"
     "  ivec2 at = ivec2(gl_FragCoord.xy);\n"
-    "  uint p = texelFetch(picture, ivec2(at.x >> 2, at.y), 0)[at.x & 3];\n"
+    "  uvec4 t = texelFetch(picture, ivec2(at.x >> 2, at.y), 0);\n"
+    "  int lane = at.x & 3;\n"
+    "  uint p = lane < 2 ? (lane == 0 ? t.x : t.y) : (lane == 2 ? t.z : t.w);\n"
     "  gl_FragColor = vec4(float(p & 255u), float((p >> 8u) & 255u), float(p >> 16u), 255.0) /\n"
     "                 255.0;\n"
     "}\n";
@@ -113,9 +115,10 @@ const char* const packedBlurSource =
     "vec4 red(uvec4 t) { return vec4(t & 255u); }\n"
     "vec4 green(uvec4 t) { return vec4((t >> 8u) & 255u); }\n"
     "vec4 blue(uvec4 t) { return vec4(t >> 16u); }\n"
+    // At most 77 + 178: the sum needs no clamp.
     "vec4 blend(vec4 src, vec4 dst) {\n"
-    "  return min(floor(floor(src + 0.5) * (77.0 / 255.0) + 0.5) +\n"
-    "             floor(dst * (178.0 / 255.0) + 0.5), 255.0);\n"
+    "  return floor(floor(src + 0.5) * (77.0 / 255.0) + 0.5) +\n"
+    "         floor(dst * (178.0 / 255.0) + 0.5);\n"
     "}\n"
     "vec4 blur(vec4 f, vec4 backNear, vec4 backFar, vec4 aheadNear, vec4 aheadFar, bvec4 backs,\n"
     "          bvec4 aheads) {\n"
@@ -431,6 +434,7 @@ bool packedBlur(const GlProcs& gl, const GlowPrograms& p, Scratch& scratch, GLui
     }
     glViewport(0, 0, width, height);
     drawPass(gl, p.unpack, from, copy, width, height);
+
     gl.useProgram(0);
     glEnable(GL_BLEND);
   }
