@@ -103,15 +103,23 @@ const char* const unpackSource =
     "}\n";
 
 // Compiled once with ACROSS and OFFSET (whole & 3, where pixel 4x + whole falls inside its
-// texel) for each horizontal alignment, and once without for the vertical passes.
+// texel) for each horizontal alignment, once without for the vertical passes, and once with
+// FIRST for a first horizontal pass of no whole texels made straight from the frame copy: the
+// six pixels from 4x - 1 to 4x + 4 read from it as the packing would, which saves the packing.
 const char* const packedBlurSource =
+    "#ifdef FIRST\n"
+    "uniform sampler2D picture;\n"
+    "#else\n"
     "uniform usampler2D picture;\n"
+    "#endif\n"
     "uniform ivec2 size;\n"   // in texels: a quarter of the width, the height
     "uniform int whole;\n"
     "uniform float part;\n"
     "uniform float reach;\n"
     "out uvec4 four;\n"
+    "#ifndef FIRST\n"
     "uvec4 fetch(ivec2 at) { return texelFetch(picture, at & (size - 1), 0); }\n"
+    "#endif\n"
     "vec4 red(uvec4 t) { return vec4(t & 255u); }\n"
     "vec4 green(uvec4 t) { return vec4((t >> 8u) & 255u); }\n"
     "vec4 blue(uvec4 t) { return vec4(t >> 16u); }\n"
@@ -125,6 +133,27 @@ const char* const packedBlurSource =
     "  f = mix(f, blend(mix(backNear, backFar, part), f), backs);\n"
     "  return mix(f, blend(mix(aheadNear, aheadFar, part), f), aheads);\n"
     "}\n"
+    "#ifdef FIRST\n"
+    "vec3 pixel(int x, int y) {\n"
+    "  return floor(texelFetch(picture, ivec2(x & (4 * size.x - 1), y), 0).rgb * 255.0 + 0.5);\n"
+    "}\n"
+    "void main() {\n"
+    "  ivec2 at = ivec2(gl_FragCoord.xy);\n"
+    "  vec3 p0 = pixel(4 * at.x - 1, at.y), p1 = pixel(4 * at.x, at.y);\n"
+    "  vec3 p2 = pixel(4 * at.x + 1, at.y), p3 = pixel(4 * at.x + 2, at.y);\n"
+    "  vec3 p4 = pixel(4 * at.x + 3, at.y), p5 = pixel(4 * at.x + 4, at.y);\n"
+    "  mat3x4 self = transpose(mat4x3(p1, p2, p3, p4));\n"
+    "  mat3x4 behind = transpose(mat4x3(p0, p1, p2, p3));\n"
+    "  mat3x4 ahead = transpose(mat4x3(p2, p3, p4, p5));\n"
+    "  vec4 along = float(4 * at.x) + vec4(0.5, 1.5, 2.5, 3.5);\n"
+    "  bvec4 backs = greaterThan(along, vec4(reach));\n"
+    "  bvec4 aheads = lessThan(along + reach, vec4(float(4 * size.x)));\n"
+    "  uvec4 c[3];\n"
+    "  for (int k = 0; k < 3; ++k)\n"
+    "    c[k] = uvec4(blur(self[k], self[k], behind[k], self[k], ahead[k], backs, aheads));\n"
+    "  four = c[0] | (c[1] << 8u) | (c[2] << 16u);\n"
+    "}\n"
+    "#else\n"
     "void main() {\n"
     "  ivec2 at = ivec2(gl_FragCoord.xy);\n"
     "  uvec4 self = texelFetch(picture, at, 0);\n"
@@ -159,7 +188,8 @@ const char* const packedBlurSource =
     "  uvec4 bl = uvec4(blur(blue(self), blue(backNear), blue(backFar), blue(aheadNear),\n"
     "                        blue(aheadFar), backs, aheads));\n"
     "  four = r | (g << 8u) | (bl << 16u);\n"
-    "}\n";
+    "}\n"
+    "#endif\n";
 
 // One pass program of the packed blur and where its uniforms are.
 struct PassProgram {
@@ -184,7 +214,7 @@ struct GlowPrograms {
         blurReach = -1;
   GLint overlayPicture = -1, overlayWeight = -1, overlayCount = -1;
   bool packedReady = false;  // the packed blur's programs and query
-  PassProgram pack, unpack, across[4], down;
+  PassProgram pack, unpack, across[4], down, first;
   GLuint query = 0;
   std::vector<Scratch> scratch;
 };
@@ -251,7 +281,9 @@ void buildPackedPrograms(const GlProcs& gl) {
   programs.pack = passProgram(gl, packSource, "");
   programs.unpack = passProgram(gl, unpackSource, "");
   programs.down = passProgram(gl, packedBlurSource, "#version 130\n");
-  bool ready = programs.pack.name && programs.unpack.name && programs.down.name;
+  programs.first = passProgram(gl, packedBlurSource, "#version 130\n#define FIRST\n");
+  bool ready = programs.pack.name && programs.unpack.name && programs.down.name &&
+               programs.first.name;
   for (int offset = 0; offset < 4; ++offset) {
     char prefix[64];
     std::snprintf(prefix, sizeof prefix, "#version 130\n#define ACROSS\n#define OFFSET %d\n",
@@ -417,19 +449,26 @@ bool packedBlur(const GlProcs& gl, const GlowPrograms& p, Scratch& scratch, GLui
   if (complete) {
     glDisable(GL_BLEND);
     glViewport(0, 0, width / 4, height);
-    drawPass(gl, p.pack, copy, scratch.packed[0], width, height);
-    GLuint from = scratch.packed[0], to = scratch.packed[1];
+    // The first horizontal shift reaches less than a whole pixel where the target is narrower
+    // than 800: then that pass packs the copy itself.
+    const bool packing = std::floor(float(width) / 800.0f) != 0.0f;
+    if (packing) drawPass(gl, p.pack, copy, scratch.packed[0], width, height);
+    GLuint from = packing ? scratch.packed[0] : copy;
+    GLuint to = packing ? scratch.packed[1] : scratch.packed[0];
     for (int b = 1; b <= reach; b *= 2) {
       for (int axis = 0; axis < 2; ++axis) {
         const float shift = axis == 0 ? b * float(width) / 800.0f : b * float(height) / 600.0f;
         const float whole = std::floor(shift);
-        const PassProgram& program = axis == 0 ? p.across[int(whole) & 3] : p.down;
+        const bool first = from == copy;
+        const PassProgram& program =
+            first ? p.first : axis == 0 ? p.across[int(whole) & 3] : p.down;
         gl.useProgram(program.name);
         gl.uniform1i(program.whole, int(whole));
         gl.uniform1f(program.part, shift - whole);
         gl.uniform1f(program.reach, shift);
         drawPass(gl, program, from, to, width, height);
-        std::swap(from, to);
+        from = to;
+        to = from == scratch.packed[0] ? scratch.packed[1] : scratch.packed[0];
       }
     }
     glViewport(0, 0, width, height);
