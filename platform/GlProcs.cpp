@@ -21,10 +21,16 @@ bool load(F& fn, const char* name) {
 
 // GLSL needs GL 2.0; framebuffer objects are core from 3.0 and an extension before. (The glow's
 // programs themselves ask for GLSL 1.30 and are given up where it does not compile.)
-bool versionOffersShaders() {
+int versionMajor() {
   const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
   int major = 0, minor = 0;
-  if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2 || major < 2) return false;
+  if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2) return 0;
+  return major;
+}
+
+bool versionOffersShaders() {
+  const int major = versionMajor();
+  if (major < 2) return false;
   return major >= 3 || SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object");
 }
 
@@ -53,7 +59,9 @@ bool loadProcs(GlProcs& p) {
          load(p.framebufferTexture2D, "glFramebufferTexture2D") &&
          load(p.checkFramebufferStatus, "glCheckFramebufferStatus") &&
          load(p.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
-         load(p.getFramebufferAttachmentParameteriv, "glGetFramebufferAttachmentParameteriv");
+         load(p.getFramebufferAttachmentParameteriv, "glGetFramebufferAttachmentParameteriv") &&
+         load(p.genQueries, "glGenQueries") && load(p.beginQuery, "glBeginQuery") &&
+         load(p.endQuery, "glEndQuery") && load(p.getQueryObjectuiv, "glGetQueryObjectuiv");
 }
 }  // namespace
 
@@ -67,6 +75,7 @@ const GlProcs* shaderProcs() {
     procs.context = ++contextCount;
     usable = versionOffersShaders() && loadProcs(procs);
     procs.softwareRasteriser = rendererIsSoftware();
+    procs.integerTextures = versionMajor() >= 3;
   }
   return usable ? &procs : nullptr;
 }

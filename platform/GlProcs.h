@@ -8,6 +8,7 @@
 struct GlProcs {
   unsigned context = 0;  // changes whenever a different context was found current
   bool softwareRasteriser = false;  // Mesa's llvmpipe, softpipe or swrast: frames drawn on the CPU
+  bool integerTextures = false;  // GL 3.0 or later: unsigned-integer textures and render targets
 
   PFNGLCREATESHADERPROC createShader = nullptr;
   PFNGLSHADERSOURCEPROC shaderSource = nullptr;
@@ -32,6 +33,10 @@ struct GlProcs {
   PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
   PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
   PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVPROC getFramebufferAttachmentParameteriv = nullptr;
+  PFNGLGENQUERIESPROC genQueries = nullptr;
+  PFNGLBEGINQUERYPROC beginQuery = nullptr;
+  PFNGLENDQUERYPROC endQuery = nullptr;
+  PFNGLGETQUERYOBJECTUIVPROC getQueryObjectuiv = nullptr;
 };
 
 // The calls for the current context; nullptr when no context is current, when it lacks GLSL or

@@ -1,6 +1,7 @@
 #include "render/BitmapFont.h"
 
 #include "platform/Display.h"
+#include "platform/GlProcs.h"
 #include "platform/Glyphs.h"
 #include "render/PictureScale.h"
 
@@ -282,7 +283,8 @@ void BitmapFont::printText(const char* text) const {
   GLboolean valid = GL_FALSE;
   glGetBooleanv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
   if (!valid) return;  // the lists would draw nothing and move nothing
-  if (cache && cache->glyphs.size() == size_t(glyphCount)) {
+  // The forced GL 1.1 path draws text as the original program did: the glyph lists, every time.
+  if (cache && cache->glyphs.size() == size_t(glyphCount) && !fixedFunctionForced()) {
     auto found = cache->texts.find(codes);
     if (found == cache->texts.end())
       found = cache->texts.emplace(codes, layOut(cache->glyphs, codes, length)).first;
@@ -304,6 +306,8 @@ void BitmapFont::printText(const char* text) const {
   if (base != 0 && length > 0) glCallLists(GLsizei(length), GL_UNSIGNED_BYTE, codes);
   glPopAttrib();
 }
+
+size_t BitmapFont::cachedTextCount() const { return cache ? cache->texts.size() : 0; }
 
 void BitmapFont::releaseFont() {
   const bool current = glContextCurrent();

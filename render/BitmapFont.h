@@ -1,6 +1,7 @@
 #pragma once
 #include <SDL_opengl.h>
 
+#include <cstddef>
 #include <cstdint>
 
 // Screen text from a system font: one display list per printable character (codes 32..127),
@@ -29,8 +30,11 @@ struct BitmapFont {
   // skipped. A text is laid out once into a texture and from then on drawn as one textured
   // quad with exactly the glyph lists' pixels, raster-position move and state; where that quad
   // could differ (fog, a bound texture, blending over overlapping glyphs, a text reaching out of
-  // the viewport, feedback or selection) the glyph lists draw it.
+  // the viewport, feedback or selection) the glyph lists draw it. With the GL 1.1 path forced
+  // (forceFixedFunction) the glyph lists draw every text and nothing is cached.
   void printText(const char* text) const;
+  // How many texts have been laid out into textures so far.
+  size_t cachedTextCount() const;
   // Deletes the lists and cached texts (only while a GL context is current, so exit-time
   // destruction is safe).
   void releaseFont();

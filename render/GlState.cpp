@@ -1,8 +1,11 @@
 #include "render/GlState.h"
 
+#include "platform/GlProcs.h"
 #include "render/Texture.h"
 
 #include <GL/glu.h>
+
+#include <cmath>
 
 namespace {
 // The cinema bars, in the 800 x 600 overlay space of setOrtho.
@@ -119,4 +122,32 @@ void setSphereMap(bool on) {
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
   }
+}
+
+bool sphereOutOfView(float radius) {
+  if (fixedFunctionForced()) return false;
+  GLfloat p[16], m[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, p);
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  // Rows of projection x modelview, both column-major: row i, column j is c[j * 4 + i].
+  double c[16];
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) {
+      double sum = 0;
+      for (int k = 0; k < 4; ++k) sum += double(p[k * 4 + i]) * double(m[j * 4 + k]);
+      c[j * 4 + i] = sum;
+    }
+  // The clip volume widened by 5 % of w on every side: -1.05 w <= x, y, z <= 1.05 w, which is
+  // at least 12 pixels at the edges of a 512-pixel viewport.
+  const double widen = 1.05;
+  for (int axis = 0; axis < 3; ++axis)
+    for (int side = -1; side <= 1; side += 2) {
+      double plane[4];
+      for (int j = 0; j < 4; ++j) plane[j] = widen * c[j * 4 + 3] + side * c[j * 4 + axis];
+      const double length =
+          std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
+      // The plane at the origin (its constant term) against the radius along its normal.
+      if (length > 0 && plane[3] < -double(radius) * length) return true;
+    }
+  return false;
 }

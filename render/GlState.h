@@ -28,3 +28,8 @@ void clearScreen(float r, float g, float b, float a);
 void drawLetterbox(uint8_t flags);
 // Sphere-map texture-coordinate generation on S and T on or off.
 void setSphereMap(bool on);
+// Whether a sphere of this radius about the current modelview origin lies wholly outside the
+// view volume, with a margin of a few pixels all round (smooth lines reach past their ends),
+// so that drawing it could not touch a pixel. Always false while the GL 1.1 reference path is
+// forced: the reference draws everything, as the original did.
+bool sphereOutOfView(float radius);

@@ -72,10 +72,143 @@ const char* const overlaySource =
     "  gl_FragColor = vec4(min(layer * count, 255.0) / 255.0, 1.0);\n"
     "}\n";
 
+// The same blur on pictures packed four pixels to a texel: each of the 128-bit texels of an
+// unsigned-integer texture a quarter as wide holds four neighbouring pixels of a row, each as
+// red | green << 8 | blue << 16. A pass then reads five texels for four pixels instead of five
+// texels for each, and draws a quarter of the fragments, with the same arithmetic as above on
+// whole numbers. Used where the caller's depth test passes everywhere (the blur's quads then
+// leave no pixel as copied).
+const char* const packSource =
+    "#version 130\n"
+    "uniform sampler2D picture;\n"
+    "out uvec4 four;\n"
+    "uint pixel(ivec2 at) {\n"
+    "  uvec3 c = uvec3(floor(texelFetch(picture, at, 0).rgb * 255.0 + 0.5));\n"
+    "  return c.r | (c.g << 8u) | (c.b << 16u);\n"
+    "}\n"
+    "void main() {\n"
+    "  ivec2 at = ivec2(gl_FragCoord.xy) * ivec2(4, 1);\n"
+    "  four = uvec4(pixel(at), pixel(at + ivec2(1, 0)), pixel(at + ivec2(2, 0)),\n"
+    "               pixel(at + ivec2(3, 0)));\n"
+    "}\n";
+
+const char* const unpackSource =
+    "#version 130\n"
+    "uniform usampler2D picture;\n"
+    "void main() {\n"
+    "  ivec2 at = ivec2(gl_FragCoord.xy);\n"
+    "  uvec4 t = texelFetch(picture, ivec2(at.x >> 2, at.y), 0);\n"
+    "  int lane = at.x & 3;\n"
+    "  uint p = lane < 2 ? (lane == 0 ? t.x : t.y) : (lane == 2 ? t.z : t.w);\n"
+    "  gl_FragColor = vec4(float(p & 255u), float((p >> 8u) & 255u), float(p >> 16u), 255.0) /\n"
+    "                 255.0;\n"
+    "}\n";
+
+// Compiled once with ACROSS and OFFSET (whole & 3, where pixel 4x + whole falls inside its
+// texel) for each horizontal alignment, once without for the vertical passes, and once with
+// FIRST for a first horizontal pass of no whole texels made straight from the frame copy: the
+// six pixels from 4x - 1 to 4x + 4 read from it as the packing would, which saves the packing.
+const char* const packedBlurSource =
+    "#ifdef FIRST\n"
+    "uniform sampler2D picture;\n"
+    "#else\n"
+    "uniform usampler2D picture;\n"
+    "#endif\n"
+    "uniform ivec2 size;\n"   // in texels: a quarter of the width, the height
+    "uniform int whole;\n"
+    "uniform float part;\n"
+    "uniform float reach;\n"
+    "out uvec4 four;\n"
+    "#ifndef FIRST\n"
+    "uvec4 fetch(ivec2 at) {\n"  // wrapped as GL_REPEAT wraps: a shift is shorter than a side
+    "  at += size * (ivec2(lessThan(at, ivec2(0))) - ivec2(greaterThanEqual(at, size)));\n"
+    "  return texelFetch(picture, at, 0);\n"
+    "}\n"
+    "#endif\n"
+    "vec4 red(uvec4 t) { return vec4(t & 255u); }\n"
+    "vec4 green(uvec4 t) { return vec4((t >> 8u) & 255u); }\n"
+    "vec4 blue(uvec4 t) { return vec4(t >> 16u); }\n"
+    // At most 77 + 178: the sum needs no clamp.
+    "vec4 blend(vec4 src, vec4 dst) {\n"
+    "  return floor(floor(src + 0.5) * (77.0 / 255.0) + 0.5) +\n"
+    "         floor(dst * (178.0 / 255.0) + 0.5);\n"
+    "}\n"
+    "vec4 blur(vec4 f, vec4 backNear, vec4 backFar, vec4 aheadNear, vec4 aheadFar, bvec4 backs,\n"
+    "          bvec4 aheads) {\n"
+    "  f = mix(f, blend(mix(backNear, backFar, part), f), backs);\n"
+    "  return mix(f, blend(mix(aheadNear, aheadFar, part), f), aheads);\n"
+    "}\n"
+    "#ifdef FIRST\n"
+    "vec3 pixel(int x, int y) {\n"
+    "  int width = 4 * size.x;\n"
+    "  x += x < 0 ? width : (x >= width ? -width : 0);\n"
+    "  return floor(texelFetch(picture, ivec2(x, y), 0).rgb * 255.0 + 0.5);\n"
+    "}\n"
+    "void main() {\n"
+    "  ivec2 at = ivec2(gl_FragCoord.xy);\n"
+    "  vec3 p0 = pixel(4 * at.x - 1, at.y), p1 = pixel(4 * at.x, at.y);\n"
+    "  vec3 p2 = pixel(4 * at.x + 1, at.y), p3 = pixel(4 * at.x + 2, at.y);\n"
+    "  vec3 p4 = pixel(4 * at.x + 3, at.y), p5 = pixel(4 * at.x + 4, at.y);\n"
+    "  mat3x4 self = transpose(mat4x3(p1, p2, p3, p4));\n"
+    "  mat3x4 behind = transpose(mat4x3(p0, p1, p2, p3));\n"
+    "  mat3x4 ahead = transpose(mat4x3(p2, p3, p4, p5));\n"
+    "  vec4 along = float(4 * at.x) + vec4(0.5, 1.5, 2.5, 3.5);\n"
+    "  bvec4 backs = greaterThan(along, vec4(reach));\n"
+    "  bvec4 aheads = lessThan(along + reach, vec4(float(4 * size.x)));\n"
+    "  uvec4 c[3];\n"
+    "  for (int k = 0; k < 3; ++k)\n"
+    "    c[k] = uvec4(blur(self[k], self[k], behind[k], self[k], ahead[k], backs, aheads));\n"
+    "  four = c[0] | (c[1] << 8u) | (c[2] << 16u);\n"
+    "}\n"
+    "#else\n"
+    "void main() {\n"
+    "  ivec2 at = ivec2(gl_FragCoord.xy);\n"
+    "  uvec4 self = texelFetch(picture, at, 0);\n"
+    "#ifdef ACROSS\n"
+    // The five pixels behind start at 4x - whole - 1, the five ahead at 4x + whole; each run
+    // lies within two texels.
+    "  int behind = 4 * at.x - whole - 1;\n"
+    "  int ahead = 4 * at.x + whole;\n"
+    "  uvec4 b0 = fetch(ivec2(behind >> 2, at.y)), b1 = fetch(ivec2((behind >> 2) + 1, at.y));\n"
+    "  uvec4 a0 = fetch(ivec2(ahead >> 2, at.y)), a1 = fetch(ivec2((ahead >> 2) + 1, at.y));\n"
+    "  uint bs[8] = uint[8](b0.x, b0.y, b0.z, b0.w, b1.x, b1.y, b1.z, b1.w);\n"
+    "  uint as[8] = uint[8](a0.x, a0.y, a0.z, a0.w, a1.x, a1.y, a1.z, a1.w);\n"
+    "  const int ob = 3 - OFFSET;\n"
+    "  uvec4 backFar = uvec4(bs[ob], bs[ob + 1], bs[ob + 2], bs[ob + 3]);\n"
+    "  uvec4 backNear = uvec4(bs[ob + 1], bs[ob + 2], bs[ob + 3], bs[ob + 4]);\n"
+    "  uvec4 aheadNear = uvec4(as[OFFSET], as[OFFSET + 1], as[OFFSET + 2], as[OFFSET + 3]);\n"
+    "  uvec4 aheadFar = uvec4(as[OFFSET + 1], as[OFFSET + 2], as[OFFSET + 3], as[OFFSET + 4]);\n"
+    "  vec4 along = float(4 * at.x) + vec4(0.5, 1.5, 2.5, 3.5);\n"
+    "  float span = float(4 * size.x);\n"
+    "#else\n"
+    "  uvec4 backNear = fetch(at - ivec2(0, whole)), backFar = fetch(at - ivec2(0, whole + 1));\n"
+    "  uvec4 aheadNear = fetch(at + ivec2(0, whole)), aheadFar = fetch(at + ivec2(0, whole + 1));\n"
+    "  vec4 along = vec4(gl_FragCoord.y);\n"
+    "  float span = float(size.y);\n"
+    "#endif\n"
+    "  bvec4 backs = greaterThan(along, vec4(reach));\n"
+    "  bvec4 aheads = lessThan(along + reach, vec4(span));\n"
+    "  uvec4 r = uvec4(blur(red(self), red(backNear), red(backFar), red(aheadNear),\n"
+    "                       red(aheadFar), backs, aheads));\n"
+    "  uvec4 g = uvec4(blur(green(self), green(backNear), green(backFar), green(aheadNear),\n"
+    "                       green(aheadFar), backs, aheads));\n"
+    "  uvec4 bl = uvec4(blur(blue(self), blue(backNear), blue(backFar), blue(aheadNear),\n"
+    "                        blue(aheadFar), backs, aheads));\n"
+    "  four = r | (g << 8u) | (bl << 16u);\n"
+    "}\n"
+    "#endif\n";
+
+// One pass program of the packed blur and where its uniforms are.
+struct PassProgram {
+  GLuint name = 0;
+  GLint picture = -1, size = -1, whole = -1, part = -1, reach = -1;
+};
+
 struct Scratch {
   int32_t width = 0;
   int32_t height = 0;
   GLuint name = 0;  // the other half of the ping-pong
+  GLuint packed[2] = {0, 0};  // the packed picture's ping-pong, made on first use
 };
 
 struct GlowPrograms {
@@ -87,14 +220,20 @@ struct GlowPrograms {
   GLint blurPicture = -1, blurSize = -1, blurStep = -1, blurWhole = -1, blurPart = -1,
         blurReach = -1;
   GLint overlayPicture = -1, overlayWeight = -1, overlayCount = -1;
+  bool packedReady = false;  // the packed blur's programs and query
+  PassProgram pack, unpack, across[4], down, first;
+  GLuint query = 0;
   std::vector<Scratch> scratch;
 };
 
 GlowPrograms programs;
+BlurRoute route = BlurRoute::None;
+bool packedAllowed = true;
 
-GLuint compile(const GlProcs& gl, GLenum kind, const char* source) {
+GLuint compile(const GlProcs& gl, GLenum kind, const char* source, const char* prefix = "") {
   GLuint shader = gl.createShader(kind);
-  gl.shaderSource(shader, 1, &source, nullptr);
+  const char* parts[2] = {prefix, source};
+  gl.shaderSource(shader, 2, parts, nullptr);
   gl.compileShader(shader);
   GLint ok = GL_FALSE;
   gl.getShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -108,9 +247,10 @@ GLuint compile(const GlProcs& gl, GLenum kind, const char* source) {
   return shader;
 }
 
-GLuint link(const GlProcs& gl, const char* vertex, const char* fragment) {
+GLuint link(const GlProcs& gl, const char* vertex, const char* fragment,
+            const char* fragmentPrefix = "") {
   GLuint vs = compile(gl, GL_VERTEX_SHADER, vertex);
-  GLuint fs = compile(gl, GL_FRAGMENT_SHADER, fragment);
+  GLuint fs = compile(gl, GL_FRAGMENT_SHADER, fragment, fragmentPrefix);
   GLuint program = 0;
   if (vs && fs) {
     program = gl.createProgram();
@@ -130,6 +270,36 @@ GLuint link(const GlProcs& gl, const char* vertex, const char* fragment) {
   if (vs) gl.deleteShader(vs);  // kept alive by the program while it is attached
   if (fs) gl.deleteShader(fs);
   return program;
+}
+
+PassProgram passProgram(const GlProcs& gl, const char* fragment, const char* prefix) {
+  PassProgram p;
+  p.name = link(gl, vertexSource130, fragment, prefix);
+  if (!p.name) return p;
+  p.picture = gl.getUniformLocation(p.name, "picture");
+  p.size = gl.getUniformLocation(p.name, "size");
+  p.whole = gl.getUniformLocation(p.name, "whole");
+  p.part = gl.getUniformLocation(p.name, "part");
+  p.reach = gl.getUniformLocation(p.name, "reach");
+  return p;
+}
+
+void buildPackedPrograms(const GlProcs& gl) {
+  programs.pack = passProgram(gl, packSource, "");
+  programs.unpack = passProgram(gl, unpackSource, "");
+  programs.down = passProgram(gl, packedBlurSource, "#version 130\n");
+  programs.first = passProgram(gl, packedBlurSource, "#version 130\n#define FIRST\n");
+  bool ready = programs.pack.name && programs.unpack.name && programs.down.name &&
+               programs.first.name;
+  for (int offset = 0; offset < 4; ++offset) {
+    char prefix[64];
+    std::snprintf(prefix, sizeof prefix, "#version 130\n#define ACROSS\n#define OFFSET %d\n",
+                  offset);
+    programs.across[offset] = passProgram(gl, packedBlurSource, prefix);
+    ready = ready && programs.across[offset].name;
+  }
+  gl.genQueries(1, &programs.query);
+  programs.packedReady = ready && programs.query != 0;
 }
 
 // The programs of the current context, built on first use; nullptr where there are none.
@@ -156,6 +326,7 @@ const GlowPrograms* currentPrograms(const GlProcs** procs) {
       gl->genFramebuffers(1, &programs.framebuffer);
       programs.ready = programs.framebuffer != 0;
     }
+    if (programs.ready && gl->integerTextures) buildPackedPrograms(*gl);
   }
   return programs.ready ? &programs : nullptr;
 }
@@ -210,8 +381,19 @@ GLuint plainTexture(int32_t width, int32_t height) {
   return name;
 }
 
-const Scratch& scratchFor(const Texture& target) {
-  for (const Scratch& s : programs.scratch)
+GLuint packedTexture(int32_t width, int32_t height) {
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32UI, width / 4, height, 0, GL_RGBA_INTEGER,
+               GL_UNSIGNED_INT, nullptr);
+  return name;
+}
+
+Scratch& scratchFor(const Texture& target) {
+  for (Scratch& s : programs.scratch)
     if (s.width == target.width && s.height == target.height) return s;
   Scratch s;
   s.width = target.width;
@@ -233,6 +415,79 @@ bool copyIsPlainRgb(GLuint copy) {
          wrapT == GL_REPEAT && (format == GL_RGB || format == GL_RGB8);
 }
 
+// Whether the blur's quad at the overlay plane passes the caller's depth test at every pixel
+// of the target (counted with an occlusion query, nothing drawn): then no pixel is left as
+// copied, and the packed passes, which have no depth buffer, give the same picture.
+bool quadPassesEverywhere(const GlProcs& gl, const GlowPrograms& p, const Texture& target) {
+  GLboolean mask[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
+  glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+  glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+  gl.beginQuery(GL_SAMPLES_PASSED, p.query);
+  drawScreenQuad(0, 0);
+  gl.endQuery(GL_SAMPLES_PASSED);
+  glColorMask(mask[0], mask[1], mask[2], mask[3]);
+  GLuint passed = 0;
+  gl.getQueryObjectuiv(p.query, GL_QUERY_RESULT, &passed);
+  return passed == GLuint(target.width) * GLuint(target.height);
+}
+
+void drawPass(const GlProcs& gl, const PassProgram& program, GLuint from, GLuint to,
+              int32_t width, int32_t height) {
+  gl.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, to, 0);
+  glBindTexture(GL_TEXTURE_2D, from);
+  gl.useProgram(program.name);
+  gl.uniform1i(program.picture, 0);
+  if (program.size >= 0) gl.uniform2i(program.size, width / 4, height);
+  drawScreenQuad(0, 0);
+}
+
+// The blur's passes on the packed picture: the copy packed, the passes ping-ponging between
+// the two packed textures, the result unpacked into the copy. The framebuffer object is left
+// bound, with no depth attachment; the viewport is put back.
+bool packedBlur(const GlProcs& gl, const GlowPrograms& p, Scratch& scratch, GLuint copy,
+                int reach) {
+  const int32_t width = scratch.width, height = scratch.height;
+  for (GLuint& name : scratch.packed)
+    if (name == 0) name = packedTexture(width, height);
+  gl.bindFramebuffer(GL_FRAMEBUFFER, p.framebuffer);
+  gl.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scratch.packed[0],
+                          0);
+  const bool complete = gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (complete) {
+    glDisable(GL_BLEND);
+    glViewport(0, 0, width / 4, height);
+    // The first horizontal shift reaches less than a whole pixel where the target is narrower
+    // than 800: then that pass packs the copy itself.
+    const bool packing = std::floor(float(width) / 800.0f) != 0.0f;
+    if (packing) drawPass(gl, p.pack, copy, scratch.packed[0], width, height);
+    GLuint from = packing ? scratch.packed[0] : copy;
+    GLuint to = packing ? scratch.packed[1] : scratch.packed[0];
+    for (int b = 1; b <= reach; b *= 2) {
+      for (int axis = 0; axis < 2; ++axis) {
+        const float shift = axis == 0 ? b * float(width) / 800.0f : b * float(height) / 600.0f;
+        const float whole = std::floor(shift);
+        const bool first = from == copy;
+        const PassProgram& program =
+            first ? p.first : axis == 0 ? p.across[int(whole) & 3] : p.down;
+        gl.useProgram(program.name);
+        gl.uniform1i(program.whole, int(whole));
+        gl.uniform1f(program.part, shift - whole);
+        gl.uniform1f(program.reach, shift);
+        drawPass(gl, program, from, to, width, height);
+        from = to;
+        to = from == scratch.packed[0] ? scratch.packed[1] : scratch.packed[0];
+      }
+    }
+    glViewport(0, 0, width, height);
+    drawPass(gl, p.unpack, from, copy, width, height);
+
+    gl.useProgram(0);
+    glEnable(GL_BLEND);
+  }
+  gl.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  return complete;
+}
+
 }  // namespace
 
 bool glowShadersAvailable() {
@@ -240,7 +495,12 @@ bool glowShadersAvailable() {
   return currentPrograms(&gl) != nullptr;
 }
 
+BlurRoute lastBlurRoute() { return route; }
+
+void allowPackedBlur(bool on) { packedAllowed = on; }
+
 bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
+  route = BlurRoute::None;
   const GlProcs* gl = nullptr;
   const GlowPrograms* p = currentPrograms(&gl);
   if (!p || target.width <= 0 || target.height <= 0 || !plainTexturedDrawing() ||
@@ -276,7 +536,17 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
         return false;
     }
   }
-  const Scratch& scratch = scratchFor(target);
+  Scratch& scratch = scratchFor(target);
+  if (packedAllowed && p->packedReady && target.width >= 4 && target.width % 4 == 0 &&
+      (depthName == 0 || quadPassesEverywhere(*gl, *p, target))) {
+    const bool done = packedBlur(*gl, *p, scratch, copy, reach);
+    gl->bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawFramebuffer));
+    gl->bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readFramebuffer));
+    glBindTexture(GL_TEXTURE_2D, copy);
+    if (gl->softwareRasteriser) glFinish();  // as below
+    if (done) route = BlurRoute::Packed;
+    return done;
+  }
   if (depthName != 0) {
     glBindTexture(GL_TEXTURE_2D, scratch.name);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, target.width, target.height);
@@ -329,6 +599,7 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
   // scroller's live text after the glow makes it allocate fresh memory for every draw (ten
   // times the page faults, twice the frame time). A GPU needs no such wait.
   if (gl->softwareRasteriser) glFinish();
+  if (complete) route = BlurRoute::PerPixel;
   return complete;
 }
 

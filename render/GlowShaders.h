@@ -17,10 +17,20 @@
 // The blur passes of captureGlow on `copy` (the target's copy texture, bound, holding the
 // frame-buffer copy), reaching 2, 4, 8 or 16 units. Blending is on with the blur's pair,
 // texturing on, the overlay projection and an identity modelview loaded, the viewport the
-// target's size.
+// target's size. Where the caller's depth test passes at every pixel (or is off), and the
+// context has integer textures (GL 3.0), the passes run on the picture packed four pixels to a
+// texel, a quarter of the fragments, with the same bytes as a pass per pixel.
 bool blurWithShaders(const Texture& target, GLuint copy, int reach);
 // `count` >= 2 equal overlay quads at `alpha` with the target's additive blend pair (source
 // factor GL_SRC_ALPHA or GL_ONE, destination GL_ONE), drawn as one quad.
 bool overlayWithShaders(const Texture& target, float alpha, int8_t count);
 // True when the current context runs the shader path at all (the programs built).
 bool glowShadersAvailable();
+// How the last blurWithShaders call ran: not at all (the GL 1.1 path drew), one fragment per
+// pixel (the caller's depth test failing somewhere), or on the picture packed four pixels to a
+// texel.
+enum class BlurRoute { None, PerPixel, Packed };
+BlurRoute lastBlurRoute();
+// From now on the blur may run packed where it can (true, the default) or always pixel by
+// pixel (false); the two give the same bytes.
+void allowPackedBlur(bool on);

@@ -28,7 +28,9 @@ int32_t scaledPixels(int32_t pixels) {
 
 int32_t scaledTargetSide(int32_t pixels) {
   int32_t side = scaledPixels(pixels);
-  if (side == pixels || !powerOfTwoOnly()) return side;
+  if (side == pixels) return side;
+  // A multiple of four, which the shader blur packs four pixels to a texel.
+  if (!powerOfTwoOnly()) return std::max(4, (side + 2) / 4 * 4);
   int32_t power = 1;
   while (power * 2 <= side) power *= 2;
   return power;

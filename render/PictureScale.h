@@ -10,8 +10,9 @@ void setPictureScale(int pictureHeight);
 float pictureScale();
 // pixels * scale, rounded, never under 1 for a positive size.
 int32_t scaledPixels(int32_t pixels);
-// The side of a render target made for `pixels` at 600 lines: scaled, and where GL before 2.0
-// allows only powers of two, the largest power of two that fits.
+// The side of a render target made for `pixels` at 600 lines: scaled (to a multiple of four
+// when it changes), and where GL before 2.0 allows only powers of two, the largest power of two
+// that fits.
 int32_t scaledTargetSide(int32_t pixels);
 // glLineWidth for a width given at 600 lines. Lines never drew thinner than one pixel, and the
 // show's smooth lines carry a one-pixel soft edge whatever their width (drawn twice over,

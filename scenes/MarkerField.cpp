@@ -2,6 +2,7 @@
 // screen plane. The greetings hang a name in each; the end scroller shows them as a soft glow.
 #include "scenes/MarkerField.h"
 
+#include "render/GlState.h"
 #include "render/Texture.h"
 #include "shell/SharedLists.h"
 
@@ -60,7 +61,8 @@ void drawMarkerField(float t, int32_t first, int32_t end, Texture& texture) {
     glPushMatrix();
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(markerSpins[i].direction * a + markerSpins[i].phase, 0.0f, 1.0f, 0.0f);
-    glCallList(markerList);
+    // A marker wholly out of view draws nothing; only the state it would leave is set.
+    glCallList(sphereOutOfView(markerRadius) ? markerStateList : markerList);
     glPopMatrix();
   }
   glPopMatrix();

@@ -18,6 +18,7 @@ GLuint spindleList = 0;
 GLuint pipeTorusList = 0;
 GLuint tunnelTorusList = 0;
 GLuint markerList = 0;
+GLuint markerStateList = 0;
 GLuint sharedMeshList = 0;
 GLuint backdropTorusList = 0;
 
@@ -194,19 +195,28 @@ void drawLensDisc(float y, float normalY) {
   glPopMatrix();
 }
 
-GLuint buildMarkerList() {
+// The marker: the ring, then its two lenses blended. Without the shapes, only the state the
+// whole leaves behind, the lenses' last normal included.
+void drawMarker(bool shapes) {
   Texture& texture = markerTexture();
-  texture.loadJpg("data/texture/sphere.jpg");
-  const GLuint list = glGenLists(1);
-  glNewList(list, GL_COMPILE);
-  drawBandedRing();
+  if (shapes) drawBandedRing();
   beginBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, true);
   glColor4f(0, 0.8f, 1, 0.2f);
   texture.bindTexture(0);
-  drawLensDisc(2, 1);
-  drawLensDisc(-2, -1);
+  if (shapes) {
+    drawLensDisc(2, 1);
+    drawLensDisc(-2, -1);
+  } else {
+    glNormal3f(0, -1, 0);
+  }
   unbindTexture();
   endBlend();
+}
+
+GLuint buildMarkerList(bool shapes) {
+  const GLuint list = glGenLists(1);
+  glNewList(list, GL_COMPILE);
+  drawMarker(shapes);
   glEndList();
   return list;
 }
@@ -241,7 +251,9 @@ void prepareStartup() {
   spindleList = buildSpindleList();
   pipeTorusList = buildTorusList(500, 20, 60, 20, 3, 2);
   tunnelTorusList = buildTunnelTorusList();
-  markerList = buildMarkerList();
+  markerTexture().loadJpg("data/texture/sphere.jpg");
+  markerList = buildMarkerList(true);
+  markerStateList = buildMarkerList(false);
   sharedMeshList = buildSharedMeshList();
   backdropTorusList = buildTorusList(300, 60, 30, 20, 5, 20);
 }

@@ -18,6 +18,10 @@ extern GLuint pipeTorusList;
 extern GLuint tunnelTorusList;
 // The banded ring with two faint cyan lenses in its hole, textured with the sphere picture.
 extern GLuint markerList;
+// No shapes: only the state markerList leaves behind, for a marker that cannot be seen.
+extern GLuint markerStateList;
+// A sphere about the marker's origin holding all of it.
+constexpr float markerRadius = 60.0f;
 // The small banded ring.
 extern GLuint sharedMeshList;
 // The credit scene's backdrop torus.

@@ -1,3 +1,4 @@
+#include "platform/GlProcs.h"
 #include "render/BitmapFont.h"
 #include "render/GlState.h"
 #include "tests/GlTestContext.h"
@@ -159,4 +160,26 @@ TEST_F(CachedTextTest, InvalidOrEdgeRasterPositionsBehaveAsTheLists) {
   EXPECT_TRUE(cached == lists);
   EXPECT_EQ(cachedState, listState);
   glViewport(0, 0, 800, 600);
+}
+
+// The forced GL 1.1 path prints through the glyph lists every time and caches nothing, with the
+// same pixels and state; the default path caches each text once.
+TEST_F(CachedTextTest, ForcedFixedFunctionPrintsWithTheListsOnly) {
+  BitmapFont font;
+  font.createFont("Trebuchet MS", 30, 400, 0, 0);
+  ASSERT_NE(font.base, 0u);
+  const std::string text = "Thank you very mach.";
+  const Scene s{1, 1, 1, 1, false, false, -300, 0};
+  std::vector<float> listState, forcedState, cachedState;
+  const std::vector<unsigned char> lists = drawScene(font, s, text, false, &listState);
+  forceFixedFunction(true);
+  const std::vector<unsigned char> forced = drawScene(font, s, text, true, &forcedState);
+  forceFixedFunction(false);
+  EXPECT_EQ(font.cachedTextCount(), 0u);
+  EXPECT_TRUE(forced == lists);
+  EXPECT_EQ(forcedState, listState);
+  const std::vector<unsigned char> cached = drawScene(font, s, text, true, &cachedState);
+  EXPECT_EQ(font.cachedTextCount(), 2u);  // the text and ".."
+  EXPECT_TRUE(cached == lists);
+  font.releaseFont();
 }

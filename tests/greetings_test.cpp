@@ -1,5 +1,6 @@
 // The greetings: names fading in on their cue, the flying camera, the marker field's grey and
 // the range it draws.
+#include "platform/GlProcs.h"
 #include "render/GlState.h"
 #include "render/Glow.h"
 #include "render/Texture.h"
@@ -7,6 +8,7 @@
 #include "scenes/MarkerField.h"
 #include "scenes/Scenes.h"
 #include "shell/Preparation.h"
+#include "shell/SharedLists.h"
 #include "tests/GlTestContext.h"
 #include "tests/SceneFeedback.h"
 
@@ -14,6 +16,7 @@
 #include <SDL_opengl.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 // Where each name and marker of the path stands once the offsets are added up.
@@ -311,4 +314,78 @@ TEST_F(Greetings, MarkerFieldClampsItsRange) {
   EXPECT_EQ(m[12], 0.0f);
   EXPECT_EQ(m[13], 0.0f);
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+// Markers wholly out of view are skipped on the default path and drawn by the forced GL 1.1
+// reference: the same pixels and the same state after, in the filled glow pass and the fogged
+// wireframe, close to the names and from the pull-back.
+TEST_F(Greetings, MarkersOutOfViewSkippedWithTheSamePictureAndState) {
+  Texture white = whitePage();
+  auto frame = [&](float t, bool wire, std::vector<float>* state) {
+    glClearColor(0, 0, 0.3f, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    setPerspective(60);
+    glLoadIdentity();
+    const double eye[2][3] = {{-93, 100, 100}, {0, -50, 500}};
+    const double look[2][3] = {{-93, 100, 0}, {0, -50, 0}};
+    const int k = t < 0.8f ? 0 : 1;
+    gluLookAt(eye[k][0], eye[k][1], eye[k][2], look[k][0], look[k][1], look[k][2], 0, 1, 0);
+    glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
+    setSphereMap(true);
+    drawMarkerGroups(t, white);
+    setSphereMap(false);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    state->clear();
+    for (GLenum cap : {GL_BLEND, GL_TEXTURE_2D, GL_CULL_FACE, GL_LIGHTING})
+      state->push_back(glIsEnabled(cap));
+    for (GLenum name : {GL_CURRENT_COLOR, GL_CURRENT_NORMAL, GL_MODELVIEW_MATRIX}) {
+      GLfloat v[16];
+      glGetFloatv(name, v);
+      state->insert(state->end(), v, v + (name == GL_MODELVIEW_MATRIX ? 16 : 4));
+    }
+    for (GLenum name : {GL_DEPTH_WRITEMASK, GL_TEXTURE_BINDING_2D, GL_BLEND_SRC, GL_BLEND_DST}) {
+      GLint i = 0;
+      glGetIntegerv(name, &i);
+      state->push_back(float(i));
+    }
+    GLfloat twoSide = 0;
+    glGetFloatv(GL_LIGHT_MODEL_TWO_SIDE, &twoSide);
+    state->push_back(twoSide);
+    std::vector<unsigned char> rgb(800 * 600 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    return rgb;
+  };
+  const float nightBlue[4] = {0, 0, 0.3f, 1};
+  setFog(GL_EXP2, 0.0012f, 0, 0, nightBlue);
+  glEnable(GL_FOG);
+  for (float t : {0.3f, 0.9f})
+    for (bool wire : {false, true}) {
+      std::vector<float> states[2];
+      std::vector<unsigned char> pictures[2];
+      for (int skipping = 0; skipping < 2; ++skipping) {
+        forceFixedFunction(skipping == 0);
+        pictures[skipping] = frame(t, wire, &states[skipping]);
+      }
+      forceFixedFunction(false);
+      EXPECT_TRUE(pictures[0] == pictures[1]) << t << (wire ? " wire" : " filled");
+      EXPECT_EQ(states[0], states[1]) << t << (wire ? " wire" : " filled");
+      size_t lit = 0;
+      for (size_t i = 2; i < pictures[1].size(); i += 3) lit += pictures[1][i] != 77;
+      EXPECT_GT(lit, 1000u) << t << " some marker is in view";
+    }
+  glDisable(GL_FOG);
+  // Close to a name, markers behind the camera are out of view; the forced path skips none.
+  setPerspective(60);
+  glLoadIdentity();
+  gluLookAt(-93, 100, 100, -93, 100, 0, 0, 1, 0);
+  glTranslatef(-93, 100, 400);
+  EXPECT_TRUE(sphereOutOfView(markerRadius));
+  forceFixedFunction(true);
+  EXPECT_FALSE(sphereOutOfView(markerRadius));
+  forceFixedFunction(false);
+  glTranslatef(0, 0, -400);
+  EXPECT_FALSE(sphereOutOfView(markerRadius));
+  glLoadIdentity();
 }
