@@ -188,11 +188,12 @@ void liveFrame() {
   bool ended = drawFrameAt(elapsed);
   if (live.reportStartup && !live.reported) {
     live.reported = true;
-    std::fprintf(stderr, "kelvarn: first frame %.0f ms after the process started\n",
-                 msSinceProcessStart());
     const Screen& screen = live.window->screen;
-    std::fprintf(stderr, "kelvarn: a %dx%d picture in a %dx%d frame\n", screen.width,
-                 screen.height, screen.frameWidth, screen.frameHeight);
+    std::fprintf(stderr,
+                 "kelvarn: first frame %.0f ms after the process started (a %dx%d picture in a "
+                 "%dx%d frame)\n",
+                 msSinceProcessStart(), screen.width, screen.height, screen.frameWidth,
+                 screen.frameHeight);
   }
   updateCursor(wall);
   if (ended) showEnded();
