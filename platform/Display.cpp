@@ -1,6 +1,7 @@
 #include "platform/Display.h"
 
 #include "platform/Desktop.h"
+#include "platform/GlProcs.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
@@ -26,23 +27,17 @@ struct FramebufferCalls {
 
 FramebufferCalls fb;
 
-template <typename F>
-bool load(F& fn, const char* name) {
-  fn = reinterpret_cast<F>(SDL_GL_GetProcAddress(name));
-  return fn != nullptr;
-}
-
 bool loadFramebufferCalls() {
-  return load(fb.genFramebuffers, "glGenFramebuffers") &&
-         load(fb.bindFramebuffer, "glBindFramebuffer") &&
-         load(fb.deleteFramebuffers, "glDeleteFramebuffers") &&
-         load(fb.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
-         load(fb.checkFramebufferStatus, "glCheckFramebufferStatus") &&
-         load(fb.genRenderbuffers, "glGenRenderbuffers") &&
-         load(fb.bindRenderbuffer, "glBindRenderbuffer") &&
-         load(fb.deleteRenderbuffers, "glDeleteRenderbuffers") &&
-         load(fb.renderbufferStorage, "glRenderbufferStorage") &&
-         load(fb.blitFramebuffer, "glBlitFramebuffer");
+  return loadGlProc(fb.genFramebuffers, "glGenFramebuffers") &&
+         loadGlProc(fb.bindFramebuffer, "glBindFramebuffer") &&
+         loadGlProc(fb.deleteFramebuffers, "glDeleteFramebuffers") &&
+         loadGlProc(fb.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
+         loadGlProc(fb.checkFramebufferStatus, "glCheckFramebufferStatus") &&
+         loadGlProc(fb.genRenderbuffers, "glGenRenderbuffers") &&
+         loadGlProc(fb.bindRenderbuffer, "glBindRenderbuffer") &&
+         loadGlProc(fb.deleteRenderbuffers, "glDeleteRenderbuffers") &&
+         loadGlProc(fb.renderbufferStorage, "glRenderbufferStorage") &&
+         loadGlProc(fb.blitFramebuffer, "glBlitFramebuffer");
 }
 
 bool makeFramebuffer(Screen& s) {

@@ -13,12 +13,6 @@ unsigned contextCount = 0;
 bool usable = false;
 GlProcs procs;
 
-template <typename F>
-bool load(F& fn, const char* name) {
-  fn = reinterpret_cast<F>(SDL_GL_GetProcAddress(name));
-  return fn != nullptr;
-}
-
 // GLSL needs GL 2.0; framebuffer objects are core from 3.0 and an extension before. (The glow's
 // programs themselves ask for GLSL 1.30 and are given up where it does not compile.)
 int versionMajor() {
@@ -43,25 +37,25 @@ bool rendererIsSoftware() {
 }
 
 bool loadProcs(GlProcs& p) {
-  return load(p.createShader, "glCreateShader") && load(p.shaderSource, "glShaderSource") &&
-         load(p.compileShader, "glCompileShader") && load(p.getShaderiv, "glGetShaderiv") &&
-         load(p.getShaderInfoLog, "glGetShaderInfoLog") &&
-         load(p.deleteShader, "glDeleteShader") && load(p.createProgram, "glCreateProgram") &&
-         load(p.attachShader, "glAttachShader") && load(p.linkProgram, "glLinkProgram") &&
-         load(p.getProgramiv, "glGetProgramiv") &&
-         load(p.getProgramInfoLog, "glGetProgramInfoLog") &&
-         load(p.deleteProgram, "glDeleteProgram") && load(p.useProgram, "glUseProgram") &&
-         load(p.getUniformLocation, "glGetUniformLocation") &&
-         load(p.uniform1i, "glUniform1i") && load(p.uniform1f, "glUniform1f") &&
-         load(p.uniform2i, "glUniform2i") &&
-         load(p.genFramebuffers, "glGenFramebuffers") &&
-         load(p.bindFramebuffer, "glBindFramebuffer") &&
-         load(p.framebufferTexture2D, "glFramebufferTexture2D") &&
-         load(p.checkFramebufferStatus, "glCheckFramebufferStatus") &&
-         load(p.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
-         load(p.getFramebufferAttachmentParameteriv, "glGetFramebufferAttachmentParameteriv") &&
-         load(p.genQueries, "glGenQueries") && load(p.beginQuery, "glBeginQuery") &&
-         load(p.endQuery, "glEndQuery") && load(p.getQueryObjectuiv, "glGetQueryObjectuiv");
+  return loadGlProc(p.createShader, "glCreateShader") && loadGlProc(p.shaderSource, "glShaderSource") &&
+         loadGlProc(p.compileShader, "glCompileShader") && loadGlProc(p.getShaderiv, "glGetShaderiv") &&
+         loadGlProc(p.getShaderInfoLog, "glGetShaderInfoLog") &&
+         loadGlProc(p.deleteShader, "glDeleteShader") && loadGlProc(p.createProgram, "glCreateProgram") &&
+         loadGlProc(p.attachShader, "glAttachShader") && loadGlProc(p.linkProgram, "glLinkProgram") &&
+         loadGlProc(p.getProgramiv, "glGetProgramiv") &&
+         loadGlProc(p.getProgramInfoLog, "glGetProgramInfoLog") &&
+         loadGlProc(p.deleteProgram, "glDeleteProgram") && loadGlProc(p.useProgram, "glUseProgram") &&
+         loadGlProc(p.getUniformLocation, "glGetUniformLocation") &&
+         loadGlProc(p.uniform1i, "glUniform1i") && loadGlProc(p.uniform1f, "glUniform1f") &&
+         loadGlProc(p.uniform2i, "glUniform2i") &&
+         loadGlProc(p.genFramebuffers, "glGenFramebuffers") &&
+         loadGlProc(p.bindFramebuffer, "glBindFramebuffer") &&
+         loadGlProc(p.framebufferTexture2D, "glFramebufferTexture2D") &&
+         loadGlProc(p.checkFramebufferStatus, "glCheckFramebufferStatus") &&
+         loadGlProc(p.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
+         loadGlProc(p.getFramebufferAttachmentParameteriv, "glGetFramebufferAttachmentParameteriv") &&
+         loadGlProc(p.genQueries, "glGenQueries") && loadGlProc(p.beginQuery, "glBeginQuery") &&
+         loadGlProc(p.endQuery, "glEndQuery") && loadGlProc(p.getQueryObjectuiv, "glGetQueryObjectuiv");
 }
 }  // namespace
 
@@ -79,6 +73,8 @@ const GlProcs* shaderProcs() {
   }
   return usable ? &procs : nullptr;
 }
+
+void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
 
 bool softwareRenderer() { return SDL_GL_GetCurrentContext() && rendererIsSoftware(); }
 

@@ -39,6 +39,14 @@ struct GlProcs {
   PFNGLGETQUERYOBJECTUIVPROC getQueryObjectuiv = nullptr;
 };
 
+// One GL entry point of the current context by name; nullptr where it has none.
+void* glProcAddress(const char* name);
+template <typename F>
+bool loadGlProc(F& fn, const char* name) {
+  fn = reinterpret_cast<F>(glProcAddress(name));
+  return fn != nullptr;
+}
+
 // The calls for the current context; nullptr when no context is current, when it lacks GLSL or
 // framebuffer objects (below GL 2.0, or 2.x without the framebuffer-object extension), or when
 // the GL 1.1 path is forced. Looked up once per context.
