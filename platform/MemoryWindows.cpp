@@ -9,3 +9,6 @@ long residentMemoryKb() {
   if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return -1;
   return static_cast<long>(counters.WorkingSetSize / 1024);
 }
+
+// The Windows heap decides for itself; there is nothing to set.
+bool keepFreedMemory() { return false; }

@@ -2,6 +2,7 @@
 #include "platform/Entry.h"
 #include "platform/Events.h"
 #include "platform/GlProcs.h"
+#include "platform/Memory.h"
 #include "shell/Bench.h"
 #include "shell/Capture.h"
 #include "shell/DataDir.h"
@@ -14,6 +15,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+  keepFreedMemory();
   attachConsole();
   Options options;
   std::string error;

@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -130,4 +131,21 @@ TEST(Memory, ResidentSizeFollowsTouchedPages) {
   long after = residentMemoryKb();
   EXPECT_GE(after - before, 80L * 1024) << before << " KiB before, " << after << " KiB after";
   EXPECT_EQ(block[block.size() - 1], 1);
+}
+
+TEST(Memory, FreedBlocksStayWithTheProcess) {
+  // What llvmpipe frees after a frame must not go back to the system, or the next frame gets it
+  // back as fresh zeroed pages. A 16 MiB block would otherwise be unmapped on free.
+  if (!keepFreedMemory()) GTEST_SKIP() << "this allocator takes no such setting";
+  static unsigned char* volatile block = nullptr;
+  const size_t size = 16u << 20;
+  long before = residentMemoryKb();
+  block = static_cast<unsigned char*>(std::malloc(size));
+  ASSERT_NE(block, nullptr);
+  std::memset(block, 1, size);
+  long touched = residentMemoryKb();
+  std::free(block);
+  long after = residentMemoryKb();
+  EXPECT_GE(touched - before, 12L * 1024) << before << " KiB before, " << touched << " touched";
+  EXPECT_GE(after - before, 12L * 1024) << touched << " KiB touched, " << after << " after free";
 }
