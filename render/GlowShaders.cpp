@@ -167,10 +167,16 @@ const char* const packedBlurSource =
     "#ifdef ACROSS\n"
     // The five pixels behind start at 4x - whole - 1, the five ahead at 4x + whole; each run
     // lies within two texels.
+    "#ifdef NEAR\n"
+    // A shift of under four pixels: the runs are the texel behind and this one, and this one and
+    // the texel ahead.
+    "  uvec4 b0 = fetch(at - ivec2(1, 0)), b1 = self, a0 = self, a1 = fetch(at + ivec2(1, 0));\n"
+    "#else\n"
     "  int behind = 4 * at.x - whole - 1;\n"
     "  int ahead = 4 * at.x + whole;\n"
     "  uvec4 b0 = fetch(ivec2(behind >> 2, at.y)), b1 = fetch(ivec2((behind >> 2) + 1, at.y));\n"
     "  uvec4 a0 = fetch(ivec2(ahead >> 2, at.y)), a1 = fetch(ivec2((ahead >> 2) + 1, at.y));\n"
+    "#endif\n"
     "  uint bs[8] = uint[8](b0.x, b0.y, b0.z, b0.w, b1.x, b1.y, b1.z, b1.w);\n"
     "  uint as[8] = uint[8](a0.x, a0.y, a0.z, a0.w, a1.x, a1.y, a1.z, a1.w);\n"
     "  const int ob = 3 - OFFSET;\n"
@@ -181,8 +187,13 @@ const char* const packedBlurSource =
     "  vec4 along = float(4 * at.x) + vec4(0.5, 1.5, 2.5, 3.5);\n"
     "  float span = float(4 * size.x);\n"
     "#else\n"
+    "#ifdef NEAR\n"  // no whole rows: the near rows are this one
+    "  uvec4 backNear = self, backFar = fetch(at - ivec2(0, 1));\n"
+    "  uvec4 aheadNear = self, aheadFar = fetch(at + ivec2(0, 1));\n"
+    "#else\n"
     "  uvec4 backNear = fetch(at - ivec2(0, whole)), backFar = fetch(at - ivec2(0, whole + 1));\n"
     "  uvec4 aheadNear = fetch(at + ivec2(0, whole)), aheadFar = fetch(at + ivec2(0, whole + 1));\n"
+    "#endif\n"
     "  vec4 along = vec4(gl_FragCoord.y);\n"
     "  float span = float(size.y);\n"
     "#endif\n"
@@ -221,7 +232,9 @@ struct GlowPrograms {
         blurReach = -1;
   GLint overlayPicture = -1, overlayWeight = -1, overlayCount = -1;
   bool packedReady = false;  // the packed blur's programs and query
-  PassProgram pack, unpack, across[4], down, first;
+  // The passes along a row for each alignment, and for shifts of under four pixels; the passes
+  // up a column, and for shifts of under one row.
+  PassProgram pack, unpack, across[4], acrossNear[4], down, downNear, first;
   GLuint query = 0;
   std::vector<Scratch> scratch;
 };
@@ -288,15 +301,19 @@ void buildPackedPrograms(const GlProcs& gl) {
   programs.pack = passProgram(gl, packSource, "");
   programs.unpack = passProgram(gl, unpackSource, "");
   programs.down = passProgram(gl, packedBlurSource, "#version 130\n");
+  programs.downNear = passProgram(gl, packedBlurSource, "#version 130\n#define NEAR\n");
   programs.first = passProgram(gl, packedBlurSource, "#version 130\n#define FIRST\n");
   bool ready = programs.pack.name && programs.unpack.name && programs.down.name &&
-               programs.first.name;
+               programs.downNear.name && programs.first.name;
   for (int offset = 0; offset < 4; ++offset) {
-    char prefix[64];
+    char prefix[96];
     std::snprintf(prefix, sizeof prefix, "#version 130\n#define ACROSS\n#define OFFSET %d\n",
                   offset);
     programs.across[offset] = passProgram(gl, packedBlurSource, prefix);
-    ready = ready && programs.across[offset].name;
+    std::snprintf(prefix, sizeof prefix,
+                  "#version 130\n#define ACROSS\n#define OFFSET %d\n#define NEAR\n", offset);
+    programs.acrossNear[offset] = passProgram(gl, packedBlurSource, prefix);
+    ready = ready && programs.across[offset].name && programs.acrossNear[offset].name;
   }
   gl.genQueries(1, &programs.query);
   programs.packedReady = ready && programs.query != 0;
@@ -468,7 +485,9 @@ bool packedBlur(const GlProcs& gl, const GlowPrograms& p, Scratch& scratch, GLui
         const float whole = std::floor(shift);
         const bool first = from == copy;
         const PassProgram& program =
-            first ? p.first : axis == 0 ? p.across[int(whole) & 3] : p.down;
+            first       ? p.first
+            : axis == 0 ? (whole < 4 ? p.acrossNear[int(whole)] : p.across[int(whole) & 3])
+                        : (whole < 1 ? p.downNear : p.down);
         gl.useProgram(program.name);
         gl.uniform1i(program.whole, int(whole));
         gl.uniform1f(program.part, shift - whole);
