@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "render/GlowShaders.h"
 #include "platform/Display.h"
+#include "platform/GlProcs.h"
 #include "platform/ProcessTime.h"
 #include "shell/DemoWindow.h"
 #include "shell/Show.h"
@@ -26,6 +27,27 @@ double timedFrame(uint32_t elapsed) {
   frameCallback();
   glFinish();
   return steadyMs() - t0;
+}
+
+double ratio(double slower, double faster) { return faster > 0 ? slower / faster : 0.0; }
+
+void printTable(const char* title, const FrameStats* stats, uint32_t n) {
+  if (title) std::printf("%s\n", title);
+  std::printf("slot  scene           frames   mean ms  median ms   p95 ms      fps\n");
+  for (int i = 0; i < sceneCount; ++i)
+    std::printf("%4d  %-14s %7u %9.2f %10.2f %8.2f %8.1f\n", i, slotNames[i], n, stats[i].mean,
+                stats[i].median, stats[i].p95, stats[i].fps);
+}
+
+void writeJsonSlots(FILE* f, const char* name, const FrameStats* stats) {
+  std::fprintf(f, "  \"%s\": [\n", name);
+  for (int i = 0; i < sceneCount; ++i)
+    std::fprintf(f,
+                 "    {\"slot\": %d, \"scene\": \"%s\", \"meanMs\": %.3f, \"medianMs\": %.3f, "
+                 "\"p95Ms\": %.3f, \"fps\": %.2f}%s\n",
+                 i, slotNames[i], stats[i].mean, stats[i].median, stats[i].p95, stats[i].fps,
+                 i + 1 < sceneCount ? "," : "");
+  std::fprintf(f, "  ],\n");
 }
 }  // namespace
 
@@ -55,25 +77,52 @@ int benchShow(const Options& o) {
   timedFrame(0);
   double firstFrameMs = msSinceProcessStart();
 
-  FrameStats stats[sceneCount];
+  // With --compare every moment is drawn on both glow paths, the order swapped from frame to
+  // frame, so the two tables share whatever the machine was doing at the time.
+  const bool compare = o.benchCompare;
+  const bool shadersOffered = glowShadersAvailable();
+  FrameStats stats[sceneCount], fixedStats[sceneCount];
   uint32_t n = o.benchFrames;
   for (int i = 0; i < sceneCount; ++i) {
     uint32_t first = sceneTable.start[i] + 1, last = sceneTable.start[i + 1];
-    std::vector<double> times;
+    std::vector<double> times, fixedTimes;
     times.reserve(n);
-    for (uint32_t j = 0; j < n; ++j)
-      times.push_back(timedFrame(first + static_cast<uint32_t>(
-                                             static_cast<uint64_t>(last - first) * j / (n - 1))));
+    fixedTimes.reserve(n);
+    for (uint32_t j = 0; j < n; ++j) {
+      const uint32_t at =
+          first + static_cast<uint32_t>(static_cast<uint64_t>(last - first) * j / (n - 1));
+      if (!compare) {
+        times.push_back(timedFrame(at));
+        continue;
+      }
+      for (int k = 0; k < 2; ++k) {
+        const bool fixed = (k == 0) == (j % 2 == 1);
+        forceFixedFunction(fixed);
+        (fixed ? fixedTimes : times).push_back(timedFrame(at));
+      }
+      forceFixedFunction(false);
+    }
     stats[i] = frameStats(times);
+    if (compare) fixedStats[i] = frameStats(fixedTimes);
   }
   const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
   std::string gl = renderer ? renderer : "unknown";
-  const char* glowPath = glowShadersAvailable() ? "shaders" : "GL 1.1";
+  const char* glowPath = compare ? (shadersOffered ? "shaders and GL 1.1 in turn" : "GL 1.1 twice")
+                                  : (glowShadersAvailable() ? "shaders" : "GL 1.1");
 
-  std::printf("slot  scene           frames   mean ms  median ms   p95 ms      fps\n");
-  for (int i = 0; i < sceneCount; ++i)
-    std::printf("%4d  %-14s %7u %9.2f %10.2f %8.2f %8.1f\n", i, slotNames[i], n, stats[i].mean,
-                stats[i].median, stats[i].p95, stats[i].fps);
+  printTable(compare ? "shaders" : nullptr, stats, n);
+  if (compare) {
+    printTable("--fixed-function", fixedStats, n);
+    std::printf("slot  scene           shaders  --fixed-function   ratio   (medians, ms)\n");
+    double sum = 0, fixedSum = 0;
+    for (int i = 0; i < sceneCount; ++i) {
+      sum += stats[i].median;
+      fixedSum += fixedStats[i].median;
+      std::printf("%4d  %-14s %8.2f %12.2f %12.2f\n", i, slotNames[i], stats[i].median,
+                  fixedStats[i].median, ratio(fixedStats[i].median, stats[i].median));
+    }
+    std::printf("      sum of medians %7.2f %12.2f %12.2f\n", sum, fixedSum, ratio(fixedSum, sum));
+  }
   std::printf("start-up preparation: %.0f ms\n", prepMs);
   std::printf("process start to first frame: %.0f ms\n", firstFrameMs);
   std::printf("GL renderer: %s\n", gl.c_str());
@@ -94,15 +143,11 @@ int benchShow(const Options& o) {
         if (c == '"' || c == '\\') escaped += '\\';
         if (static_cast<unsigned char>(c) >= 0x20) escaped += c;
       }
-      std::fprintf(f, "{\n  \"framesPerSlot\": %u,\n  \"slots\": [\n", n);
-      for (int i = 0; i < sceneCount; ++i)
-        std::fprintf(f,
-                     "    {\"slot\": %d, \"scene\": \"%s\", \"meanMs\": %.3f, \"medianMs\": %.3f, "
-                     "\"p95Ms\": %.3f, \"fps\": %.2f}%s\n",
-                     i, slotNames[i], stats[i].mean, stats[i].median, stats[i].p95, stats[i].fps,
-                     i + 1 < sceneCount ? "," : "");
+      std::fprintf(f, "{\n  \"framesPerSlot\": %u,\n", n);
+      writeJsonSlots(f, "slots", stats);
+      if (compare) writeJsonSlots(f, "fixedFunctionSlots", fixedStats);
       std::fprintf(f,
-                   "  ],\n  \"preparationMs\": %.1f,\n  \"processStartToFirstFrameMs\": %.1f,\n"
+                   "  \"preparationMs\": %.1f,\n  \"processStartToFirstFrameMs\": %.1f,\n"
                    "  \"renderer\": \"%s\",\n  \"glowPath\": \"%s\",\n"
                    "  \"picture\": [%d, %d],\n  \"frame\": [%d, %d]\n}\n",
                    prepMs, firstFrameMs, escaped.c_str(), glowPath, screen.width, screen.height,

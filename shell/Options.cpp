@@ -83,6 +83,8 @@ const char* optionsHelp() {
          "  --bench             time every scene offscreen without vsync and print a table\n"
          "    --frames N        frames timed per scene (default 60)\n"
          "    --bench-json FILE the same figures as JSON\n"
+         "    --compare         time every frame twice, with shaders and --fixed-function in\n"
+         "                      turn, and print both tables and each slot's ratio\n"
          "  --soak              the whole show offscreen through the frame loop at --fps\n"
          "                      (default 60) of virtual time, GL errors checked, memory reported\n"
          "  --report-startup    print the time from process start to the first frame, and the\n"
@@ -177,6 +179,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
     } else if (!std::strcmp(a, "--bench-json")) {
       if (!need(1)) return false;
       o.benchJson = argv[++i];
+    } else if (!std::strcmp(a, "--compare")) {
+      o.benchCompare = true;
     } else if (!std::strcmp(a, "--loop")) {
       o.loop = true;
     } else if (!std::strcmp(a, "--soak")) {
@@ -200,6 +204,10 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
   int modes = int(o.shot) + int(o.capture) + int(o.bench) + int(o.seek) + int(o.soak);
   if (modes > 1) {
     *error = "--shot, --capture, --bench, --soak and --seek cannot be combined";
+    return false;
+  }
+  if (o.benchCompare && (!o.bench || o.fixedFunction)) {
+    *error = "--compare goes with --bench, and without --fixed-function (it times both paths)";
     return false;
   }
   if (o.capture && o.fromMs > o.toMs) {

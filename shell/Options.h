@@ -25,6 +25,7 @@ struct Options {
   bool bench = false;
   uint32_t benchFrames = 60;
   std::string benchJson;
+  bool benchCompare = false;  // --bench on both glow paths, frame by frame in turn
   bool reportStartup = false;
   bool soak = false;  // the whole show offscreen through the frame loop, at --fps of virtual time
   bool glCheck = false;  // glGetError after start-up and every frame (also KELVARN_GL_CHECK=1)

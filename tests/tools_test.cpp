@@ -109,6 +109,17 @@ TEST(Bench, JsonIsWellFormed) {
                       "')); assert len(d['slots'])==10; assert all(s['fps']>0 for s in d['slots'])\"";
   EXPECT_EQ(std::system(check.c_str()), 0);
 
+  // Both paths in turn: two tables in the JSON, the ratios printed; it needs --bench and cannot
+  // be forced onto one path.
+  r = runKelvarn("env -u DISPLAY KELVARN --bench --compare --frames 2 --bench-json " + json);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("sum of medians"), std::string::npos) << r.out;
+  check = "python3 -c \"import json,sys; d=json.load(open('" + json +
+          "')); assert len(d['slots'])==10 and len(d['fixedFunctionSlots'])==10\"";
+  EXPECT_EQ(std::system(check.c_str()), 0);
+  EXPECT_EQ(runKelvarn("env -u DISPLAY KELVARN --compare").status, 2);
+  EXPECT_EQ(runKelvarn("env -u DISPLAY KELVARN --bench --compare --fixed-function").status, 2);
+
   FrameStats s = frameStats({4, 1, 3, 2, 100});
   EXPECT_DOUBLE_EQ(s.median, 3);
   EXPECT_DOUBLE_EQ(s.p95, 100);
