@@ -253,8 +253,14 @@ TEST_F(Preparation, SharedListsSeenOnTheirOwn) {
     glLoadIdentity();
     const auto& e = view.eyeAndCentre;
     gluLookAt(e[0], e[1], e[2], e[3], e[4], e[5], 0, 1, 0);
+    // The start-up defaults the lists are drawn under, set here too: when an earlier test ran the
+    // preparation, the fixture has put them back since.
     sceneLight->setPosition(1, 1, 1);
+    sceneLight->enable();
     glEnable(GL_LIGHTING);
+    glEnable(GL_COLOR_MATERIAL);
+    glHint(GL_LINE_SMOOTH_HINT, GL_FASTEST);
+    glEnable(GL_LINE_SMOOTH);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
     glColor3f(view.colour[0], view.colour[1], view.colour[2]);
