@@ -107,8 +107,8 @@ int benchShow(const Options& o) {
   }
   const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
   std::string gl = renderer ? renderer : "unknown";
-  const char* glowPath = compare ? (shadersOffered ? "shaders and GL 1.1 in turn" : "GL 1.1 twice")
-                                  : (glowShadersAvailable() ? "shaders" : "GL 1.1");
+  const char* glowPath = !shadersOffered ? (compare ? "GL 1.1 twice" : "GL 1.1")
+                                          : (compare ? "shaders and GL 1.1 in turn" : "shaders");
 
   printTable(compare ? "shaders" : nullptr, stats, n);
   if (compare) {
