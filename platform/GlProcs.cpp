@@ -55,7 +55,9 @@ bool loadProcs(GlProcs& p) {
          loadGlProc(p.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
          loadGlProc(p.getFramebufferAttachmentParameteriv, "glGetFramebufferAttachmentParameteriv") &&
          loadGlProc(p.genQueries, "glGenQueries") && loadGlProc(p.beginQuery, "glBeginQuery") &&
-         loadGlProc(p.endQuery, "glEndQuery") && loadGlProc(p.getQueryObjectuiv, "glGetQueryObjectuiv");
+         loadGlProc(p.endQuery, "glEndQuery") && loadGlProc(p.getQueryObjectuiv, "glGetQueryObjectuiv") &&
+         loadGlProc(p.genBuffers, "glGenBuffers") && loadGlProc(p.bindBuffer, "glBindBuffer") &&
+         loadGlProc(p.bufferData, "glBufferData");
 }
 }  // namespace
 

@@ -2,8 +2,9 @@
 #include <SDL_opengl.h>
 #include <SDL_opengl_glext.h>
 
-// The few GL calls beyond 1.1 that the glow's shader path uses (GLSL programs and framebuffer
-// objects), looked up by name through the windowing layer for the context that is current.
+// The few GL calls beyond 1.1 that the glow's shader path uses (GLSL programs, framebuffer
+// objects, queries and pixel buffers), looked up by name through the windowing layer for the
+// context that is current.
 
 struct GlProcs {
   unsigned context = 0;  // changes whenever a different context was found current
@@ -37,6 +38,9 @@ struct GlProcs {
   PFNGLBEGINQUERYPROC beginQuery = nullptr;
   PFNGLENDQUERYPROC endQuery = nullptr;
   PFNGLGETQUERYOBJECTUIVPROC getQueryObjectuiv = nullptr;
+  PFNGLGENBUFFERSPROC genBuffers = nullptr;
+  PFNGLBINDBUFFERPROC bindBuffer = nullptr;
+  PFNGLBUFFERDATAPROC bufferData = nullptr;
 };
 
 // One GL entry point of the current context by name; nullptr where it has none.

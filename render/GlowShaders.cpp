@@ -92,18 +92,6 @@ const char* const packSource =
     "               pixel(at + ivec2(3, 0)));\n"
     "}\n";
 
-const char* const unpackSource =
-    "#version 130\n"
-    "uniform usampler2D picture;\n"
-    "void main() {\n"
-    "  ivec2 at = ivec2(gl_FragCoord.xy);\n"
-    "  uvec4 t = texelFetch(picture, ivec2(at.x >> 2, at.y), 0);\n"
-    "  int lane = at.x & 3;\n"
-    "  uint p = lane < 2 ? (lane == 0 ? t.x : t.y) : (lane == 2 ? t.z : t.w);\n"
-    "  gl_FragColor = vec4(float(p & 255u), float((p >> 8u) & 255u), float(p >> 16u), 255.0) /\n"
-    "                 255.0;\n"
-    "}\n";
-
 // Compiled once with ACROSS and OFFSET (whole & 3, where pixel 4x + whole falls inside its
 // texel) for each horizontal alignment, once without for the vertical passes, and once with
 // FIRST for a first horizontal pass of no whole texels made straight from the frame copy: the
@@ -220,6 +208,7 @@ struct Scratch {
   int32_t height = 0;
   GLuint name = 0;  // the other half of the ping-pong
   GLuint packed[2] = {0, 0};  // the packed picture's ping-pong, made on first use
+  GLuint unpackBuffer = 0;  // the packed result on its way into the copy, made on first use
 };
 
 struct GlowPrograms {
@@ -234,7 +223,7 @@ struct GlowPrograms {
   bool packedReady = false;  // the packed blur's programs and query
   // The passes along a row for each alignment, and for shifts of under four pixels; the passes
   // up a column, and for shifts of under one row.
-  PassProgram pack, unpack, across[4], acrossNear[4], down, downNear, first;
+  PassProgram pack, across[4], acrossNear[4], down, downNear, first;
   GLuint query = 0;
   std::vector<Scratch> scratch;
 };
@@ -299,12 +288,11 @@ PassProgram passProgram(const GlProcs& gl, const char* fragment, const char* pre
 
 void buildPackedPrograms(const GlProcs& gl) {
   programs.pack = passProgram(gl, packSource, "");
-  programs.unpack = passProgram(gl, unpackSource, "");
   programs.down = passProgram(gl, packedBlurSource, "#version 130\n");
   programs.downNear = passProgram(gl, packedBlurSource, "#version 130\n#define NEAR\n");
   programs.first = passProgram(gl, packedBlurSource, "#version 130\n#define FIRST\n");
-  bool ready = programs.pack.name && programs.unpack.name && programs.down.name &&
-               programs.downNear.name && programs.first.name;
+  bool ready = programs.pack.name && programs.down.name && programs.downNear.name &&
+               programs.first.name;
   for (int offset = 0; offset < 4; ++offset) {
     char prefix[96];
     std::snprintf(prefix, sizeof prefix, "#version 130\n#define ACROSS\n#define OFFSET %d\n",
@@ -458,6 +446,38 @@ void drawPass(const GlProcs& gl, const PassProgram& program, GLuint from, GLuint
   drawScreenQuad(0, 0);
 }
 
+// The packed picture's bytes are the copy's pixels as they stand: each 32-bit texel component
+// is one pixel, red in its lowest byte, which is how GL reads red, green, blue and alpha packed
+// in an unsigned int (GL_UNSIGNED_INT_8_8_8_8_REV). So the result goes into the copy through a
+// pixel buffer, read out and written back as memory (alpha, always 0, dropped by the copy's RGB
+// format), with no drawing. The client's pixel-store settings and buffer bindings are put back.
+void unpackInto(const GlProcs& gl, Scratch& scratch, GLuint from, GLuint copy) {
+  const int32_t width = scratch.width, height = scratch.height;
+  // The pixel-store group holds the pixel buffer bindings too.
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  if (scratch.unpackBuffer == 0) {
+    gl.genBuffers(1, &scratch.unpackBuffer);
+    gl.bindBuffer(GL_PIXEL_PACK_BUFFER, scratch.unpackBuffer);
+    gl.bufferData(GL_PIXEL_PACK_BUFFER, GLsizeiptr(width) * height * 4, nullptr, GL_STREAM_COPY);
+  }
+  for (GLenum name : {GL_PACK_SWAP_BYTES, GL_PACK_LSB_FIRST, GL_PACK_ROW_LENGTH,
+                      GL_PACK_SKIP_ROWS, GL_PACK_SKIP_PIXELS, GL_PACK_IMAGE_HEIGHT,
+                      GL_PACK_SKIP_IMAGES, GL_UNPACK_SWAP_BYTES, GL_UNPACK_LSB_FIRST,
+                      GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS, GL_UNPACK_SKIP_PIXELS,
+                      GL_UNPACK_IMAGE_HEIGHT, GL_UNPACK_SKIP_IMAGES})
+    glPixelStorei(name, 0);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  gl.bindBuffer(GL_PIXEL_PACK_BUFFER, scratch.unpackBuffer);
+  glBindTexture(GL_TEXTURE_2D, from);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA_INTEGER, GL_UNSIGNED_INT, nullptr);
+  gl.bindBuffer(GL_PIXEL_UNPACK_BUFFER, scratch.unpackBuffer);
+  glBindTexture(GL_TEXTURE_2D, copy);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                  nullptr);
+  glPopClientAttrib();
+}
+
 // The blur's passes on the packed picture: the copy packed, the passes ping-ponging between
 // the two packed textures, the result unpacked into the copy. The framebuffer object is left
 // bound, with no depth attachment; the viewport is put back.
@@ -498,7 +518,7 @@ bool packedBlur(const GlProcs& gl, const GlowPrograms& p, Scratch& scratch, GLui
       }
     }
     glViewport(0, 0, width, height);
-    drawPass(gl, p.unpack, from, copy, width, height);
+    unpackInto(gl, scratch, from, copy);
 
     gl.useProgram(0);
     glEnable(GL_BLEND);

@@ -57,7 +57,9 @@ StateSnapshot snapshot() {
     add(glIsEnabled(cap) ? 1.0f : 0.0f);
   for (GLenum name : {GL_CURRENT_PROGRAM, GL_DRAW_FRAMEBUFFER_BINDING, GL_READ_FRAMEBUFFER_BINDING,
                       GL_TEXTURE_BINDING_2D, GL_ACTIVE_TEXTURE, GL_BLEND_SRC, GL_BLEND_DST,
-                      GL_DEPTH_WRITEMASK, GL_MATRIX_MODE}) {
+                      GL_DEPTH_WRITEMASK, GL_MATRIX_MODE, GL_PIXEL_PACK_BUFFER_BINDING,
+                      GL_PIXEL_UNPACK_BUFFER_BINDING, GL_PACK_ALIGNMENT, GL_UNPACK_ALIGNMENT,
+                      GL_UNPACK_ROW_LENGTH}) {
     GLint v = -1;
     glGetIntegerv(name, &v);
     add(float(v));
@@ -215,7 +217,18 @@ TEST_F(GlowShaderTest, PackedBlurGivesThePixelByPixelBytes) {
         target.beginCapture(0, 0, 0, 1);
         drawTestPicture();
         glClear(GL_DEPTH_BUFFER_BIT);
+        // Pixel-store settings a caller may have left: the packed result's way into the copy
+        // must not go by them.
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 3);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 2);
         captureGlow(target, level);
+        GLint rowLength = 0;
+        glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
+        EXPECT_EQ(rowLength, 3);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
         EXPECT_EQ(int(lastBlurRoute()), int(packed ? BlurRoute::Packed : BlurRoute::PerPixel));
         pictures[packed] = textureBytes(target);
       }
