@@ -101,6 +101,8 @@ struct TitleCard {
 
   // Paints the card picture into cardImage: the chrome ring left of centre, then the text.
   void prepare(const CardDesign& design) {
+    firstFrame = 1;  // prepared again for a replay: the card starts as on its first showing
+    spinAngle = 0;
     sphereTexture.loadJpg("data/texture/sphere.jpg");
     setKeys(cameraTrack, dollyKeys, 2);
     BitmapFont big;
