@@ -10,3 +10,6 @@ bool makeWritableFolder(const std::string& path, std::string* why);
 bool canWriteFile(const std::string& path, std::string* why);
 // Makes the folder the working directory; false if it cannot.
 bool enterFolder(const std::string& path);
+// The path made absolute against the working directory as it is now, so that it names the same
+// place after the program has moved into its data folder. Absolute paths come back as given.
+std::string absolutePath(const std::string& path);

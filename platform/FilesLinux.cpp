@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <vector>
 
 bool isFolder(const std::string& path) {
   struct stat st {};
@@ -42,3 +43,14 @@ bool canWriteFile(const std::string& path, std::string* why) {
 }
 
 bool enterFolder(const std::string& path) { return chdir(path.c_str()) == 0; }
+
+std::string absolutePath(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  std::vector<char> here(4096);
+  while (!getcwd(here.data(), here.size())) {
+    if (errno != ERANGE || here.size() > (1u << 20)) return path;  // left as the user gave it
+    here.resize(here.size() * 2);
+  }
+  std::string dir = here.data();
+  return dir + (dir.back() == '/' ? "" : "/") + path;
+}

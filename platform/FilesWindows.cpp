@@ -50,3 +50,18 @@ bool canWriteFile(const std::string& path, std::string* why) {
 }
 
 bool enterFolder(const std::string& path) { return SetCurrentDirectoryA(path.c_str()) != 0; }
+
+std::string absolutePath(const std::string& path) {
+  // "C:\x", "C:x", "\\server\share", "\x" and "/x" all name a place without the working folder.
+  bool rooted = !path.empty() && (path[0] == '\\' || path[0] == '/');
+  bool drive = path.size() >= 2 && path[1] == ':';
+  if (path.empty() || rooted || drive) return path;
+  DWORD n = GetCurrentDirectoryA(0, nullptr);
+  if (n == 0) return path;
+  std::string dir(n, '\0');
+  n = GetCurrentDirectoryA(n, &dir[0]);
+  if (n == 0 || n >= dir.size()) return path;
+  dir.resize(n);
+  char last = dir.back();
+  return dir + (last == '\\' || last == '/' ? "" : "\\") + path;
+}

@@ -26,8 +26,9 @@ int32_t scaledPixels(int32_t pixels) {
   return int32_t(std::max(1LL, scaled));
 }
 
-int32_t scaledTargetSide(int32_t pixels) {
-  int32_t side = scaledPixels(pixels);
+int32_t targetSideAt(int pictureHeight, int32_t pixels) {
+  if (pictureHeight == 600 || pixels <= 0) return pixels;
+  const int32_t side = int32_t(std::max(1LL, std::llround(double(pixels) * pictureHeight / 600.0)));
   if (side == pixels) return side;
   // A multiple of four, which the shader blur packs four pixels to a texel.
   if (!powerOfTwoOnly()) return std::max(4, (side + 2) / 4 * 4);
@@ -35,6 +36,8 @@ int32_t scaledTargetSide(int32_t pixels) {
   while (power * 2 <= side) power *= 2;
   return power;
 }
+
+int32_t scaledTargetSide(int32_t pixels) { return targetSideAt(lines, pixels); }
 
 void setLineWidth(float width) {
   if (lines == 600)

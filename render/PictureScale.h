@@ -14,6 +14,8 @@ int32_t scaledPixels(int32_t pixels);
 // when it changes), and where GL before 2.0 allows only powers of two, the largest power of two
 // that fits.
 int32_t scaledTargetSide(int32_t pixels);
+// The same for a picture of pictureHeight lines, whatever the scale set now.
+int32_t targetSideAt(int pictureHeight, int32_t pixels);
 // glLineWidth for a width given at 600 lines. Lines never drew thinner than one pixel, and the
 // show's smooth lines carry a one-pixel soft edge whatever their width (drawn twice over,
 // additively, it shows at full strength), so a line looks a pixel wider than it is: scaled, it

@@ -7,6 +7,7 @@
 #include "platform/ProcessTime.h"
 #include "shell/Catchup.h"
 #include "shell/DemoWindow.h"
+#include "shell/MusicTrack.h"
 #include "shell/Show.h"
 #include "shell/Timeline.h"
 
@@ -17,7 +18,6 @@
 #include <vector>
 
 namespace {
-const char* const musicPath = "data/music/tessaloop.mp3";
 constexpr int exitCaptureFailed = 3;
 constexpr int exitInterrupted = 130;
 
@@ -50,7 +50,7 @@ std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Option
   std::vector<std::string> a = {ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
                                 "-f", "rawvideo", "-pix_fmt", "bgr0", "-video_size", size,
                                 "-framerate", rate, "-i", "pipe:0"};
-  if (withMusic) a.insert(a.end(), {"-ss", from, "-t", length, "-i", musicPath});
+  if (withMusic) a.insert(a.end(), {"-ss", from, "-t", length, "-i", showMusicPath});
   std::string dir = o.captureFile;
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
   if (folder) {
@@ -112,8 +112,8 @@ int captureShow(const Options& o) {
 
   uint32_t total = captureFrameCount(o.fromMs, o.toMs, o.fpsNum, o.fpsDen);
   double seconds = static_cast<double>(total) * o.fpsDen / o.fpsNum;
-  bool withMusic = pathExists(musicPath);
-  if (!withMusic) std::fprintf(stderr, "kelvarn: %s is missing; the capture has no sound\n", musicPath);
+  bool withMusic = pathExists(showMusicPath);
+  if (!withMusic) std::fprintf(stderr, "kelvarn: %s is missing; the capture has no sound\n", showMusicPath);
   ChildProcess encoder;
   if (!startPipedProcess(ffmpegArguments(ffmpeg, o, folder, seconds, withMusic, window.screen), encoder)) {
     std::fprintf(stderr, "kelvarn: cannot start %s\n", ffmpeg.c_str());

@@ -1,6 +1,9 @@
 #pragma once
 #include "platform/Audio.h"
 
+// The show's one track, relative to the folder that holds data/.
+constexpr const char* showMusicPath = "data/music/tessaloop.mp3";
+
 // The show's soundtrack: opened by path, sought, then played in the background to its end.
 struct MusicTrack {
   const char* path = nullptr;  // not copied: the caller passes a constant

@@ -54,167 +54,203 @@ bool parseResolution(const char* text, Options& o, std::string* error) {
   o.resolutionHeight = int(h);
   return true;
 }
+
+// "NAME needs a time in milliseconds from 0 to MOST, not 'TEXT'" unless TEXT is one.
+bool timeValue(const char* name, const char* text, uint32_t most, uint32_t* out,
+               std::string* error) {
+  if (parseMs(text, most, out)) return true;
+  *error = std::string(name) + " needs a time in milliseconds from 0 to " + std::to_string(most) +
+           ", not '" + text + "'";
+  return false;
+}
+
+bool chooseRun(Options& o, RunMode run, std::string* error) {
+  if (o.run != RunMode::Play && o.run != run) {
+    *error = "--shot, --capture, --bench, --soak and --seek cannot be combined";
+    return false;
+  }
+  o.run = run;
+  return true;
+}
+
+using V = char**;
+using E = std::string*;
+
+const OptionRow rows[] = {
+    {"--windowed", "", 0, false,
+     "a borderless window at the top-left corner (resizable), 800 x 600\n"
+     "or the --resolution given",
+     [](Options& o, V, E) { o.mode = DisplayMode::Windowed; return true; }},
+    {"--mode-switch", "", 0, false,
+     "switch the display itself to 800 x 600 (or the --resolution\n"
+     "given) instead of scaling",
+     [](Options& o, V, E) { o.mode = DisplayMode::ModeSwitch; return true; }},
+    {"--resolution", "WxH", 1, false,
+     "draw frames of W x H pixels: the show in the largest 4:3 area,\n"
+     "centred, black bars around; every mode (window, --shot,\n"
+     "--capture, --bench, --soak). native: the display's own size.\n"
+     "Default: native for live play on a GPU, 800x600 on a software\n"
+     "renderer (llvmpipe, softpipe, swrast) and offscreen",
+     [](Options& o, V v, E e) { return parseResolution(v[0], o, e); }},
+    {"--no-vsync", "", 0, false, "do not wait for the display's refresh between frames",
+     [](Options& o, V, E) { o.vsync = false; return true; }},
+    {"--no-osd", "", 0, false, "no line over the picture after a key (time, scene, paused)",
+     [](Options& o, V, E) { o.osd = false; return true; }},
+    {"--shot", "MS FILE.png", 2, false,
+     "render the frame shown at MS milliseconds (0 to {last}) to a PNG\n"
+     "(800 x 600 or the --resolution given) and exit; needs no display",
+     [](Options& o, V v, E e) {
+       if (!timeValue("--shot", v[0], lastFrameMs, &o.shotMs, e)) return false;
+       o.shotFile = v[1];
+       return chooseRun(o, RunMode::Shot, e);
+     }},
+    {"--step", "MS", 1, false,
+     "catch-up step inside the target scene for --shot, --seek and\n"
+     "--capture --from (1 to {length}; default 100)",
+     [](Options& o, V v, E e) {
+       if (parseMs(v[0], showLengthMs, &o.stepMs) && o.stepMs > 0) return true;
+       *e = "--step needs a positive number of milliseconds up to " +
+            std::to_string(showLengthMs) + ", not '" + v[0] + "'";
+       return false;
+     }},
+    {"--seek", "MS", 1, false, "play live from MS milliseconds (0 to {length}), the music too",
+     [](Options& o, V v, E e) {
+       return timeValue("--seek", v[0], showLengthMs, &o.seekMs, e) &&
+              chooseRun(o, RunMode::Seek, e);
+     }},
+    {"--loop", "", 0, false, "start again from 0 after the end, until Escape",
+     [](Options& o, V, E) { o.loop = true; return true; }},
+    {"--capture", "FILE", 1, false,
+     "render the show offline to FILE (.mp4 or .mkv: H.264 and AAC;\n"
+     "an existing folder or a name ending in /: PNG frames and a WAV)",
+     [](Options& o, V v, E e) {
+       o.captureFile = v[0];
+       if (!o.captureFile.empty()) return chooseRun(o, RunMode::Capture, e);
+       *e = "--capture needs a file name";
+       return false;
+     }},
+    {"--fps", "N", 1, true,
+     "frames per second of --capture and --soak (default 60; 1 to 1000;\n"
+     "N/D allowed, e.g. 60000/1001)",
+     [](Options& o, V v, E e) {
+       if (parseRate(v[0], &o.fpsNum, &o.fpsDen)) return true;
+       *e = std::string("--fps needs a rate such as 60 or 60000/1001 (1 to 1000 frames a second), not '") +
+            v[0] + "'";
+       return false;
+     }},
+    {"--from", "MS", 1, true, "first moment captured (0 to {last}; default 0)",
+     [](Options& o, V v, E e) { return timeValue("--from", v[0], lastFrameMs, &o.fromMs, e); }},
+    {"--to", "MS", 1, true, "last moment captured (0 to {last}; default {last}, the last frame)",
+     [](Options& o, V v, E e) { return timeValue("--to", v[0], lastFrameMs, &o.toMs, e); }},
+    {"--bench", "", 0, false, "time every scene offscreen without vsync and print a table",
+     [](Options& o, V, E e) { return chooseRun(o, RunMode::Bench, e); }},
+    {"--frames", "N", 1, true, "frames timed per scene (2 to 100000; default 60)",
+     [](Options& o, V v, E e) {
+       if (parseMs(v[0], 100000, &o.benchFrames) && o.benchFrames >= 2) return true;
+       *e = std::string("--frames needs a count from 2 to 100000, not '") + v[0] + "'";
+       return false;
+     }},
+    {"--bench-json", "FILE", 1, true, "the same figures as JSON",
+     [](Options& o, V v, E) { o.benchJson = v[0]; return true; }},
+    {"--compare", "", 0, true,
+     "time every frame twice, with shaders and --fixed-function in\n"
+     "turn, and print both tables and each slot's ratio",
+     [](Options& o, V, E) { o.benchCompare = true; return true; }},
+    {"--soak", "", 0, false,
+     "the whole show offscreen through the frame loop at --fps\n"
+     "(default 60) of virtual time, GL errors checked, memory reported",
+     [](Options& o, V, E e) { return chooseRun(o, RunMode::Soak, e); }},
+    {"--report-startup", "", 0, false,
+     "print the time from process start to the first frame, and the\n"
+     "sizes of the picture and the frame",
+     [](Options& o, V, E) { o.reportStartup = true; return true; }},
+    {"--gl-check", "", 0, false,
+     "report every GL error after start-up and each frame, with the\n"
+     "scene and its time (also KELVARN_GL_CHECK=1)",
+     [](Options& o, V, E) { o.glCheck = true; return true; }},
+    {"--fixed-function", "", 0, false,
+     "draw on the GL 1.1 reference path: the glow without shaders,\n"
+     "text from glyph bitmaps every frame (no cached text)",
+     [](Options& o, V, E) { o.fixedFunction = true; return true; }},
+    {"--help", "", 0, false, "this text (also -h)",
+     [](Options& o, V, E) { o.help = true; return true; }},
+};
+
+const OptionRow* findRow(const char* name) {
+  if (!std::strcmp(name, "-h")) name = "--help";
+  for (const OptionRow& r : rows)
+    if (!std::strcmp(name, r.name)) return &r;
+  return nullptr;
+}
+
+void replaceAll(std::string& s, const std::string& from, const std::string& to) {
+  for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+    s.replace(at, from.size(), to);
+}
 }  // namespace
 
-const char* optionsHelp() {
-  return "usage: kelvarn [options]\n"
-         "With no options the show plays full screen with its music and quits by itself.\n"
-         "  --windowed          a borderless window at the top-left corner (resizable), 800 x 600\n"
-         "                      or the --resolution given\n"
-         "  --mode-switch       switch the display itself to 800 x 600 (or the --resolution\n"
-         "                      given) instead of scaling\n"
-         "  --resolution WxH    draw frames of W x H pixels: the show in the largest 4:3 area,\n"
-         "                      centred, black bars around; every mode (window, --shot,\n"
-         "                      --capture, --bench, --soak). native: the display's own size.\n"
-         "                      Default: native for live play on a GPU, 800x600 on a software\n"
-         "                      renderer (llvmpipe, softpipe, swrast) and offscreen\n"
-         "  --no-vsync          do not wait for the display's refresh between frames\n"
-         "  --shot MS FILE.png  render the frame shown at MS milliseconds to a PNG (800 x 600\n"
-         "                      or the --resolution given) and exit; needs no display\n"
-         "  --step MS           catch-up step inside the target scene for --shot (default 100)\n"
-         "  --seek MS           play live from MS milliseconds, the music too\n"
-         "  --loop              start again from 0 after the end, until Escape\n"
-         "  --capture FILE      render the show offline to FILE (.mp4 or .mkv: H.264 and AAC;\n"
-         "                      an existing folder or a name ending in /: PNG frames and a WAV)\n"
-         "    --fps N           frames per second of the capture (default 60; N/D allowed,\n"
-         "                      e.g. 60000/1001)\n"
-         "    --from MS         first moment captured (default 0)\n"
-         "    --to MS           last moment captured (default 242301, the last frame)\n"
-         "  --bench             time every scene offscreen without vsync and print a table\n"
-         "    --frames N        frames timed per scene (default 60)\n"
-         "    --bench-json FILE the same figures as JSON\n"
-         "    --compare         time every frame twice, with shaders and --fixed-function in\n"
-         "                      turn, and print both tables and each slot's ratio\n"
-         "  --soak              the whole show offscreen through the frame loop at --fps\n"
-         "                      (default 60) of virtual time, GL errors checked, memory reported\n"
-         "  --report-startup    print the time from process start to the first frame, and the\n"
-         "                      sizes of the picture and the frame\n"
-         "  --gl-check          report every GL error after start-up and each frame, with the\n"
-         "                      scene and its time (also KELVARN_GL_CHECK=1)\n"
-         "  --fixed-function    draw as the original GL 1.1 program: the glow without shaders,\n"
-         "                      text from glyph bitmaps every frame (no cached text)\n"
-         "  --help              this text\n"
-         "Keys while playing: Space pause/resume, Left/Right 5 s back/forward, Page Up/Down\n"
-         "the previous/next scene, Home start over, F11 or Alt+Enter full screen/window,\n"
-         "Escape quit.\n";
+const OptionRow* optionRows(size_t* count) {
+  *count = sizeof rows / sizeof rows[0];
+  return rows;
+}
+
+std::string optionsHelp() {
+  std::string out =
+      "usage: kelvarn [options]\n"
+      "With no options the show plays full screen with its music and quits by itself.\n";
+  for (const OptionRow& r : rows) {
+    std::string lead = std::string(r.underMode ? "    " : "  ") + r.name;
+    if (*r.values) lead += std::string(" ") + r.values;
+    const char* text = r.help;
+    for (bool first = true; *text; first = false) {
+      const char* end = std::strchr(text, '\n');
+      std::string line(text, end ? size_t(end - text) : std::strlen(text));
+      std::string column = first ? lead : "";
+      if (column.size() >= 20) {  // a long name gets a line of its own
+        out += column + "\n";
+        column.clear();
+      }
+      column.resize(20, ' ');
+      out += column + line + "\n";
+      text = end ? end + 1 : text + line.size();
+    }
+  }
+  out +=
+      "Keys while playing: Space pause/resume, Left/Right 5 s back/forward, Page Up/Down\n"
+      "the previous/next scene, Home start over, F11 or Alt+Enter full screen/window,\n"
+      "Escape quit.\n";
+  replaceAll(out, "{length}", std::to_string(showLengthMs));
+  replaceAll(out, "{last}", std::to_string(lastFrameMs));
+  return out;
 }
 
 bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
   for (int i = 1; i < argc; ++i) {
-    const char* a = argv[i];
-    auto need = [&](int n) {
-      if (i + n < argc) return true;
-      *error = std::string(a) + " needs " + (n == 1 ? "a value" : "two values");
-      return false;
-    };
-    if (!std::strcmp(a, "--windowed")) {
-      o.mode = DisplayMode::Windowed;
-    } else if (!std::strcmp(a, "--mode-switch")) {
-      o.mode = DisplayMode::ModeSwitch;
-    } else if (!std::strcmp(a, "--no-vsync")) {
-      o.vsync = false;
-    } else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
-      o.help = true;
-    } else if (!std::strcmp(a, "--shot")) {
-      if (!need(2)) return false;
-      if (!parseMs(argv[i + 1], showLengthMs + 1, &o.shotMs)) {
-        *error = "--shot needs a time in milliseconds from 0 to 242301, not '" +
-                 std::string(argv[i + 1]) + "'";
-        return false;
-      }
-      o.shot = true;
-      o.shotFile = argv[i + 2];
-      i += 2;
-    } else if (!std::strcmp(a, "--step")) {
-      if (!need(1)) return false;
-      if (!parseMs(argv[i + 1], showLengthMs, &o.stepMs) || o.stepMs == 0) {
-        *error = "--step needs a positive number of milliseconds, not '" +
-                 std::string(argv[i + 1]) + "'";
-        return false;
-      }
-      ++i;
-    } else if (!std::strcmp(a, "--seek")) {
-      if (!need(1)) return false;
-      if (!parseMs(argv[i + 1], showLengthMs, &o.seekMs)) {
-        *error = "--seek needs a time in milliseconds from 0 to 242300, not '" +
-                 std::string(argv[i + 1]) + "'";
-        return false;
-      }
-      o.seek = true;
-      ++i;
-    } else if (!std::strcmp(a, "--capture")) {
-      if (!need(1)) return false;
-      o.capture = true;
-      o.captureFile = argv[++i];
-      if (o.captureFile.empty()) {
-        *error = "--capture needs a file name";
-        return false;
-      }
-    } else if (!std::strcmp(a, "--fps")) {
-      if (!need(1)) return false;
-      if (!parseRate(argv[i + 1], &o.fpsNum, &o.fpsDen)) {
-        *error = "--fps needs a rate such as 60 or 60000/1001 (1 to 1000 frames a second), not '" +
-                 std::string(argv[i + 1]) + "'";
-        return false;
-      }
-      ++i;
-    } else if (!std::strcmp(a, "--from") || !std::strcmp(a, "--to")) {
-      if (!need(1)) return false;
-      uint32_t* to = a[2] == 'f' ? &o.fromMs : &o.toMs;
-      if (!parseMs(argv[i + 1], showLengthMs + 1, to)) {
-        *error = std::string(a) + " needs a time in milliseconds from 0 to 242301, not '" +
-                 argv[i + 1] + "'";
-        return false;
-      }
-      ++i;
-    } else if (!std::strcmp(a, "--bench")) {
-      o.bench = true;
-    } else if (!std::strcmp(a, "--frames")) {
-      if (!need(1)) return false;
-      if (!parseMs(argv[i + 1], 100000, &o.benchFrames) || o.benchFrames < 2) {
-        *error = "--frames needs a count from 2 to 100000, not '" + std::string(argv[i + 1]) + "'";
-        return false;
-      }
-      ++i;
-    } else if (!std::strcmp(a, "--bench-json")) {
-      if (!need(1)) return false;
-      o.benchJson = argv[++i];
-    } else if (!std::strcmp(a, "--compare")) {
-      o.benchCompare = true;
-    } else if (!std::strcmp(a, "--loop")) {
-      o.loop = true;
-    } else if (!std::strcmp(a, "--soak")) {
-      o.soak = true;
-    } else if (!std::strcmp(a, "--gl-check")) {
-      o.glCheck = true;
-    } else if (!std::strcmp(a, "--fixed-function")) {
-      o.fixedFunction = true;
-    } else if (!std::strcmp(a, "--resolution")) {
-      if (!need(1)) return false;
-      if (!parseResolution(argv[++i], o, error)) return false;
-    } else if (!std::strcmp(a, "--report-startup")) {
-      o.reportStartup = true;
-    } else {
-      *error = std::string("unknown option '") + a + "' (see --help)";
+    const OptionRow* row = findRow(argv[i]);
+    if (!row) {
+      *error = std::string("unknown option '") + argv[i] + "' (see --help)";
       return false;
     }
+    if (i + row->valueCount >= argc) {
+      *error = std::string(argv[i]) + " needs " + (row->valueCount == 1 ? "a value" : "two values");
+      return false;
+    }
+    if (!row->apply(o, argv + i + 1, error)) return false;
+    i += row->valueCount;
   }
   const char* check = std::getenv("KELVARN_GL_CHECK");
   if (check && *check && std::strcmp(check, "0") != 0) o.glCheck = true;
-  int modes = int(o.shot) + int(o.capture) + int(o.bench) + int(o.seek) + int(o.soak);
-  if (modes > 1) {
-    *error = "--shot, --capture, --bench, --soak and --seek cannot be combined";
-    return false;
-  }
-  if (o.benchCompare && (!o.bench || o.fixedFunction)) {
+  if (o.benchCompare && (o.run != RunMode::Bench || o.fixedFunction)) {
     *error = "--compare goes with --bench, and without --fixed-function (it times both paths)";
     return false;
   }
-  if (o.capture && o.fromMs > o.toMs) {
+  if (o.run == RunMode::Capture && o.fromMs > o.toMs) {
     *error = "--from must not be later than --to";
     return false;
   }
-  if (o.shot || o.capture || o.bench || o.soak) o.mode = DisplayMode::Offscreen;
-  if (o.bench) o.vsync = false;
+  bool offscreen = o.run == RunMode::Shot || o.run == RunMode::Capture ||
+                   o.run == RunMode::Bench || o.run == RunMode::Soak;
+  if (offscreen) o.mode = DisplayMode::Offscreen;
+  if (o.run == RunMode::Bench) o.vsync = false;
   return true;
 }
