@@ -5,6 +5,7 @@
 #include "platform/GlProcs.h"
 #include "platform/MessageBox.h"
 #include "platform/ProcessTime.h"
+#include "render/OnScreenLine.h"
 #include "shell/Catchup.h"
 #include "shell/DemoWindow.h"
 #include "shell/MusicTrack.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 namespace {
 // What live play keeps between the pump's calls.
@@ -31,17 +33,53 @@ struct LivePlay {
   bool dialogs = false;
   uint32_t lastMotion = 0;
   int cursor = -1;  // -1 not set yet, else whether it shows
+  bool osd = true;
+  bool osdArmed = false;  // a key asked for the line; it shows until osdUntil, or while paused
+  uint32_t osdUntil = 0;
 };
 
 LivePlay live;
 
 constexpr uint32_t cursorIdleMs = 2000;
+constexpr uint32_t osdShownMs = 1500;
 
 uint32_t wallNow() { return live.sources.wallMs ? live.sources.wallMs() : readWallClock(); }
 
 double musicNow() { return live.sources.musicMs ? live.sources.musicMs() : live.music->positionMs(); }
 
-void present() { presentScreen(live.window->screen); }
+// "1:23 / 4:02 - tunnel", and "paused" while paused.
+std::string osdText() {
+  uint32_t shown = std::min(live.clock.shown, showLengthMs);
+  float t = 0.0f;
+  char text[96];
+  std::snprintf(text, sizeof text, "%u:%02u / %u:%02u - %s%s", shown / 60000, shown / 1000 % 60,
+                showLengthMs / 60000, showLengthMs / 1000 % 60,
+                sceneName(findSlot(sceneTable, shown, &t)), live.clock.paused ? " - paused" : "");
+  return text;
+}
+
+// A key did something the viewer should see: the line shows for a while.
+void armOsd() {
+  live.osdArmed = live.osd;
+  live.osdUntil = live.clock.lastWall + osdShownMs;
+}
+
+// Puts the line over the picture while it is due, or takes it away.
+void updateOsd() {
+  bool due = live.osdArmed &&
+             (live.clock.paused || int32_t(live.osdUntil - live.clock.lastWall) > 0);
+  if (due)
+    showOnScreenLine(osdText().c_str());
+  else
+    hideOnScreenLine();
+  if (!due) live.osdArmed = false;
+}
+
+// Shows the picture as it stands (paused, or drawn by a seek), with the line if it is due.
+void present() {
+  updateOsd();
+  presentScreen(live.window->screen);
+}
 
 // Puts the show back as start-up left it, so that a replay from 0 draws what a fresh run draws:
 // the GL state from before the scenes' preparation, the light's stored w, then every scene
@@ -59,13 +97,14 @@ void moveTo(uint32_t ms) {
   live.music->pause();  // silent while the picture catches up
   freshTimeline();
   catchUpTo(ms, live.stepMs);
+  forgetOnScreenLine();
   useWallClock();
   live.music->play(static_cast<int>(ms));
+  seekClock(live.clock, ms, wallNow());
   if (live.clock.paused) {
     live.music->pause();
     present();
   }
-  seekClock(live.clock, ms, wallNow());
 }
 
 // The show has run out: ends it, or with --loop starts it again on a fresh timeline.
@@ -87,6 +126,8 @@ void liveFrame() {
   uint32_t wall = wallNow();
   uint32_t elapsed = advanceClock(live.clock, wall, musicNow());
   bool ended = drawFrameAt(elapsed);
+  forgetOnScreenLine();
+  if (live.osdArmed) updateOsd();
   if (live.reportStartup && !live.reported) {
     live.reported = true;
     const Screen& screen = live.window->screen;
@@ -123,18 +164,28 @@ void liveCommand(const ShowCommand& c) {
   switch (c.kind) {
     case Command::Pause:
       pauseClock(live.clock, !live.clock.paused, wallNow());
-      if (live.clock.paused)
+      armOsd();
+      if (live.clock.paused) {
         live.music->pause();
-      else
+        present();
+      } else {
         live.music->resume();
+      }
       break;
     case Command::SeekBy: {
       int64_t to = int64_t(now) + c.value;
+      armOsd();
       moveTo(static_cast<uint32_t>(std::clamp<int64_t>(to, 0, showLengthMs)));
       break;
     }
-    case Command::JumpScene: moveTo(sceneJump(now, c.value)); break;
-    case Command::Restart: moveTo(0); break;
+    case Command::JumpScene:
+      armOsd();
+      moveTo(sceneJump(now, c.value));
+      break;
+    case Command::Restart:
+      armOsd();
+      moveTo(0);
+      break;
     case Command::ToggleFullscreen:
       toggleScreenFullscreen(live.window->screen);
       if (live.clock.paused) present();
@@ -166,6 +217,7 @@ int runLive(DemoWindow& window, MusicTrack& music, uint32_t fromMs, const Option
   live.stepMs = options.stepMs;
   live.loop = options.loop;
   live.reportStartup = options.reportStartup;
+  live.osd = options.osd;
   live.lastMotion = wallNow();
   if (fromMs > 0) catchUpTo(fromMs, options.stepMs);  // scenes carry state: reach the moment as a run would
   useWallClock();
@@ -177,6 +229,7 @@ int runLive(DemoWindow& window, MusicTrack& music, uint32_t fromMs, const Option
   window.idleCallback = liveIdle;
   int exitCode = window.run();
   setCursorVisible(true);
+  releaseOnScreenLine();
   releaseStartState();
   live = LivePlay{};
   return exitCode;

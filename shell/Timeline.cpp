@@ -128,3 +128,10 @@ void fillSceneTable(SceneTable& table) {
   for (int i = 0; i <= sceneCount; ++i) table.start[i] = starts[i];
   for (int i = 0; i < sceneCount; ++i) table.slot[i] = scenes[i];
 }
+
+const char* sceneName(int slot) {
+  static const char* const names[sceneCount] = {"opening", "Shift 1",   "tunnel",  "Shift 2",
+                                                "credits", "Shift 3",   "greetings", "Shift 4",
+                                                "spiral",  "end scroller"};
+  return names[slot < 0 ? 0 : slot >= sceneCount ? sceneCount - 1 : slot];
+}

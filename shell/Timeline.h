@@ -17,6 +17,8 @@ extern SceneTable sceneTable;
 
 // Fills the show's timeline with its ten scenes.
 void fillSceneTable(SceneTable& table);
+// What a viewer calls the scene of a slot ("tunnel"); the opening's name before the first.
+const char* sceneName(int slot);
 
 // The frame clock: the counter value latched on the first frame, and what the last frame drew.
 struct FrameClock {

@@ -383,6 +383,10 @@ TEST_F(ShellTest, SeekingBackToAMomentDrawsWhatAFreshRunDraws) {
   readScreenPixels(window.screen, sought.data());
   window.screen = Screen{};
   // A title card prepared again kept its first frame done and its spin, which left the credits
-  // with another light: 20 % of the values off, by up to 121.
-  EXPECT_TRUE(sought == fresh) << saveTestPicture("seek-back-credits");
+  // with another light: 20 % of the values off, by up to 121. The line saying what the keys
+  // did lies along the bottom edge; the rest is the fresh run's picture.
+  const size_t above = size_t(800) * 3 * (600 - 44);
+  EXPECT_TRUE(std::equal(fresh.begin(), fresh.begin() + above, sought.begin()))
+      << saveTestPicture("seek-back-credits");
+  EXPECT_FALSE(std::equal(fresh.begin() + above, fresh.end(), sought.begin() + above));
 }
