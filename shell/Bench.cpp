@@ -84,7 +84,7 @@ int benchShow(const Options& o) {
   FrameStats stats[sceneCount], fixedStats[sceneCount];
   uint32_t n = o.benchFrames;
   for (int i = 0; i < sceneCount; ++i) {
-    uint32_t first = sceneTable.start[i] + 1, last = sceneTable.start[i + 1];
+    uint32_t first = timeline.table.start[i] + 1, last = timeline.table.start[i + 1];
     std::vector<double> times, fixedTimes;
     times.reserve(n);
     fixedTimes.reserve(n);

@@ -7,7 +7,7 @@ namespace {
 bool frameAt(uint32_t elapsed) {
   setVirtualClock(elapsed);  // the first frame latches 0, so the clock reads elapsed time
   frameCallback();
-  return elapsed > sceneTable.start[sceneCount];
+  return elapsed > timeline.table.start[sceneCount];
 }
 }  // namespace
 
@@ -16,12 +16,12 @@ bool catchUpTo(uint32_t ms, uint32_t stepMs) {
   bool ended = frameAt(0);
   if (ms == 0) return ended;
   float t = 0.0f;
-  int target = findSlot(sceneTable, ms, &t);
+  int target = findSlot(timeline.table, ms, &t);
   for (int i = 0; i < target; ++i) {
-    frameAt(sceneTable.start[i] + 1);
-    frameAt(sceneTable.start[i + 1]);
+    frameAt(timeline.table.start[i] + 1);
+    frameAt(timeline.table.start[i + 1]);
   }
   uint32_t step = stepMs == 0 ? 1 : stepMs;
-  for (uint32_t e = sceneTable.start[target] + 1; e < ms; e += step) frameAt(e);
+  for (uint32_t e = timeline.table.start[target] + 1; e < ms; e += step) frameAt(e);
   return frameAt(ms);
 }

@@ -54,7 +54,7 @@ std::string osdText() {
   char text[96];
   std::snprintf(text, sizeof text, "%u:%02u / %u:%02u - %s%s", shown / 60000, shown / 1000 % 60,
                 showLengthMs / 60000, showLengthMs / 1000 % 60,
-                sceneName(findSlot(sceneTable, shown, &t)), live.clock.paused ? " - paused" : "");
+                sceneName(findSlot(timeline.table, shown, &t)), live.clock.paused ? " - paused" : "");
   return text;
 }
 
@@ -147,16 +147,16 @@ bool liveIdle() {
   uint32_t wall = wallNow();
   uint32_t elapsed = advanceClock(live.clock, wall, musicNow());
   updateCursor(wall);
-  if (elapsed > sceneTable.start[sceneCount]) showEnded();
+  if (elapsed > timeline.table.start[sceneCount]) showEnded();
   return live.clock.paused || live.hidden;
 }
 
 uint32_t sceneJump(uint32_t now, int by) {
   float t = 0.0f;
-  int slot = findSlot(sceneTable, now, &t) + by;
+  int slot = findSlot(timeline.table, now, &t) + by;
   if (slot < 0) return 0;
   if (slot >= sceneCount) return now;  // no scene after the last
-  return sceneTable.start[slot] + 1;   // the first moment the scene itself is drawn
+  return timeline.table.start[slot] + 1;   // the first moment the scene itself is drawn
 }
 
 void liveCommand(const ShowCommand& c) {

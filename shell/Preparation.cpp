@@ -231,7 +231,7 @@ GLuint buildSharedMeshList() {
 }  // namespace
 
 void prepareStartup() {
-  fillSceneTable(sceneTable);
+  fillSceneTable(timeline.table);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glEnable(GL_LIGHTING);
 
@@ -259,5 +259,5 @@ void prepareStartup() {
 }
 
 void prepareScenes() {
-  for (int i = 0; i < sceneCount; ++i) sceneTable.slot[i](0, 0.0f);
+  for (int i = 0; i < sceneCount; ++i) timeline.table.slot[i](0, 0.0f);
 }

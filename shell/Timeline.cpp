@@ -8,13 +8,7 @@
 
 #include <cstdio>
 
-SceneTable sceneTable{};
-
-namespace {
-FrameClock showClock;
-bool glChecks = false;
-int glErrorsSeen = 0;
-}  // namespace
+Timeline timeline;
 
 uint32_t elapsedAt(FrameClock& clock, uint32_t now) {
   if (!clock.latched) {
@@ -50,25 +44,25 @@ bool stepFrame(FrameClock& clock, const SceneTable& table, uint32_t now) {
 
 namespace {
 void checkFrame() {
-  if (glChecks) {
+  if (timeline.glChecks) {
     char where[64];
-    std::snprintf(where, sizeof where, "slot %d at t = %.6f", showClock.lastSlot,
-                  static_cast<double>(showClock.lastT));
+    std::snprintf(where, sizeof where, "slot %d at t = %.6f", timeline.clock.lastSlot,
+                  static_cast<double>(timeline.clock.lastT));
     reportGlErrors(where);
   }
 }
 }  // namespace
 
 void frameCallback() {
-  bool ended = stepFrame(showClock, sceneTable, readClock());
+  bool ended = stepFrame(timeline.clock, timeline.table, readClock());
   checkFrame();
   if (ended) postQuit(0);
 }
 
 bool drawFrameAt(uint32_t elapsed) {
-  showClock.latched = true;
-  showClock.startTime = 0;
-  bool ended = stepFrame(showClock, sceneTable, elapsed);
+  timeline.clock.latched = true;
+  timeline.clock.startTime = 0;
+  bool ended = stepFrame(timeline.clock, timeline.table, elapsed);
   checkFrame();
   return ended;
 }
@@ -103,7 +97,7 @@ uint32_t advanceClock(ShowClock& c, uint32_t wall, double musicMs) {
   return c.shown;
 }
 
-void enableGlChecks(bool on) { glChecks = on; }
+void enableGlChecks(bool on) { timeline.glChecks = on; }
 
 int reportGlErrors(const char* where) {
   int found = 0;
@@ -111,13 +105,13 @@ int reportGlErrors(const char* where) {
     std::fprintf(stderr, "kelvarn: GL error 0x%04x in %s\n", e, where);
     ++found;
   }
-  glErrorsSeen += found;
+  timeline.glErrorsSeen += found;
   return found;
 }
 
-int glErrorCount() { return glErrorsSeen; }
+int glErrorCount() { return timeline.glErrorsSeen; }
 
-void resetFrameClock() { showClock = FrameClock{}; }
+void resetFrameClock() { timeline.clock = FrameClock{}; }
 
 void fillSceneTable(SceneTable& table) {
   static const uint32_t starts[sceneCount + 1] = {0,      30000,  52000,  80000,  92000, 118300,

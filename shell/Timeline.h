@@ -13,7 +13,6 @@ struct SceneTable {
   SceneFn slot[sceneCount];
 };
 
-extern SceneTable sceneTable;
 
 // Fills the show's timeline with its ten scenes.
 void fillSceneTable(SceneTable& table);
@@ -27,6 +26,17 @@ struct FrameClock {
   int lastSlot = -1;
   float lastT = 0.0f;
 };
+
+// The show's timeline as the frame loop runs it: the table, the frame clock, and the GL error
+// checks with what they have counted.
+struct Timeline {
+  SceneTable table{};
+  FrameClock clock;
+  bool glChecks = false;
+  int glErrorsSeen = 0;
+};
+
+extern Timeline timeline;
 
 // Elapsed ms of a frame read at `now` (latching the start on the first frame).
 uint32_t elapsedAt(FrameClock& clock, uint32_t now);

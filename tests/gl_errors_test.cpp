@@ -38,7 +38,7 @@ TEST_F(GlErrors, NoSceneRaisesAnErrorInAnyPhase) {
     for (float t : moments[slot]) {
       glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
       glLoadIdentity();
-      sceneTable.slot[slot](1, t);
+      timeline.table.slot[slot](1, t);
       GLenum error = glGetError();
       EXPECT_EQ(error, static_cast<GLenum>(GL_NO_ERROR)) << "slot " << slot << " at t = " << t;
       while (error != GL_NO_ERROR) error = glGetError();

@@ -49,7 +49,7 @@ TEST_F(Preparation, LeavesTheDefaultsScenesTakeForGranted) {
   glClearColor(0.5f, 0.5f, 0.5f, 0.5f);
   prepareStartup();
 
-  EXPECT_EQ(sceneTable.start[sceneCount], showLengthMs);
+  EXPECT_EQ(timeline.table.start[sceneCount], showLengthMs);
   ASSERT_NE(sceneLight, nullptr);
   EXPECT_EQ(sceneLight->index, 0);
   EXPECT_TRUE(isOn(GL_LIGHT0));

@@ -233,8 +233,8 @@ void pushKey(SDL_Keycode key) {
 template <int N>
 void recordingScene(int8_t mode, float t) {
   if (mode != 1) return;
-  uint32_t length = sceneTable.start[N + 1] - sceneTable.start[N];
-  shown.push_back({sceneTable.start[N] + static_cast<uint32_t>(std::lround(t * double(length))),
+  uint32_t length = timeline.table.start[N + 1] - timeline.table.start[N];
+  shown.push_back({timeline.table.start[N] + static_cast<uint32_t>(std::lround(t * double(length))),
                    !clockIsVirtual()});
   if (clockIsVirtual()) return;
   size_t live = std::count_if(shown.begin(), shown.end(), [](const Shown& s) { return s.live; });
@@ -246,13 +246,13 @@ void recordingScene(int8_t mode, float t) {
 MusicTrack* liveMusic = nullptr;
 
 int playLive(uint32_t fromMs, bool loop, MusicTrack* music = nullptr) {
-  SceneTable saved = sceneTable;
-  fillSceneTable(sceneTable);
+  SceneTable saved = timeline.table;
+  fillSceneTable(timeline.table);
   SceneFn fns[sceneCount] = {recordingScene<0>, recordingScene<1>, recordingScene<2>,
                              recordingScene<3>, recordingScene<4>, recordingScene<5>,
                              recordingScene<6>, recordingScene<7>, recordingScene<8>,
                              recordingScene<9>};
-  for (int i = 0; i < sceneCount; ++i) sceneTable.slot[i] = fns[i];
+  for (int i = 0; i < sceneCount; ++i) timeline.table.slot[i] = fns[i];
   shown.clear();
   DemoWindow window;
   window.screen = glTestScreen();
@@ -268,7 +268,7 @@ int playLive(uint32_t fromMs, bool loop, MusicTrack* music = nullptr) {
   SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
   int code = runLive(window, *liveMusic, fromMs, options, sources);
   window.screen = Screen{};
-  sceneTable = saved;
+  timeline.table = saved;
   keyScript.clear();
   return code;
 }
@@ -389,4 +389,20 @@ TEST_F(ShellTest, SeekingBackToAMomentDrawsWhatAFreshRunDraws) {
   EXPECT_TRUE(std::equal(fresh.begin(), fresh.begin() + above, sought.begin()))
       << saveTestPicture("seek-back-credits");
   EXPECT_FALSE(std::equal(fresh.begin() + above, fresh.end(), sought.begin() + above));
+}
+
+TEST(Program, EveryOptionIsInTheReadmeAndTheManual) {
+  size_t count = 0;
+  const OptionRow* rows = optionRows(&count);
+  for (const char* doc : {"/README.md", "/dist/kelvarn.6"}) {
+    std::ifstream in(std::string(KELVARN_SOURCE_DIR) + doc);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(text.empty()) << doc;
+    for (size_t i = 0; i < count; ++i) {
+      std::string name = rows[i].name, roff;
+      for (char c : name) roff += c == '-' ? std::string("\\-") : std::string(1, c);  // roff: \-
+      EXPECT_TRUE(text.find(name) != std::string::npos || text.find(roff) != std::string::npos)
+          << name << " is not in " << doc;
+    }
+  }
 }
