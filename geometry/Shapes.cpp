@@ -1,9 +1,8 @@
 #include "geometry/Shapes.h"
 
 #include "geometry/Meshes.h"
+#include "platform/Gl.h"
 #include "render/Texture.h"
-
-#include <SDL_opengl.h>
 
 namespace {
 struct Face {

@@ -1,9 +1,8 @@
 #include "render/GlState.h"
 
+#include "platform/Gl.h"
 #include "platform/GlProcs.h"
 #include "render/Texture.h"
-
-#include <GL/glu.h>
 
 #include <cmath>
 

@@ -328,7 +328,7 @@ const GlowPrograms* currentPrograms(const GlProcs** procs) {
       programs.overlayPicture = gl->getUniformLocation(programs.overlay, "picture");
       programs.overlayWeight = gl->getUniformLocation(programs.overlay, "weight");
       programs.overlayCount = gl->getUniformLocation(programs.overlay, "count");
-      gl->genFramebuffers(1, &programs.framebuffer);
+      gl->fb.genFramebuffers(1, &programs.framebuffer);
       programs.ready = programs.framebuffer != 0;
     }
     if (programs.ready && gl->integerTextures) buildPackedPrograms(*gl);
@@ -438,7 +438,7 @@ bool quadPassesEverywhere(const GlProcs& gl, const GlowPrograms& p, const Textur
 
 void drawPass(const GlProcs& gl, const PassProgram& program, GLuint from, GLuint to,
               int32_t width, int32_t height) {
-  gl.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, to, 0);
+  gl.fb.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, to, 0);
   glBindTexture(GL_TEXTURE_2D, from);
   gl.useProgram(program.name);
   gl.uniform1i(program.picture, 0);
@@ -486,10 +486,10 @@ bool packedBlur(const GlProcs& gl, const GlowPrograms& p, Scratch& scratch, GLui
   const int32_t width = scratch.width, height = scratch.height;
   for (GLuint& name : scratch.packed)
     if (name == 0) name = packedTexture(width, height);
-  gl.bindFramebuffer(GL_FRAMEBUFFER, p.framebuffer);
-  gl.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scratch.packed[0],
+  gl.fb.bindFramebuffer(GL_FRAMEBUFFER, p.framebuffer);
+  gl.fb.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scratch.packed[0],
                           0);
-  const bool complete = gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  const bool complete = gl.fb.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   if (complete) {
     glDisable(GL_BLEND);
     glViewport(0, 0, width / 4, height);
@@ -523,7 +523,7 @@ bool packedBlur(const GlProcs& gl, const GlowPrograms& p, Scratch& scratch, GLui
     gl.useProgram(0);
     glEnable(GL_BLEND);
   }
-  gl.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  gl.fb.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
   return complete;
 }
 
@@ -566,10 +566,10 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
       glGetIntegerv(GL_DEPTH_BITS, &depthBits);
       if (depthBits > 0) return false;  // the window's own depth buffer cannot be shared
     } else {
-      gl->getFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
+      gl->fb.getFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
                                               GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &depthType);
       if (depthType == GL_RENDERBUFFER || depthType == GL_TEXTURE)
-        gl->getFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
+        gl->fb.getFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
                                                 GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &depthName);
       else if (depthType != GL_NONE)
         return false;
@@ -579,8 +579,8 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
   if (packedAllowed && p->packedReady && target.width >= 4 && target.width % 4 == 0 &&
       (depthName == 0 || quadPassesEverywhere(*gl, *p, target))) {
     const bool done = packedBlur(*gl, *p, scratch, copy, reach);
-    gl->bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawFramebuffer));
-    gl->bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readFramebuffer));
+    gl->fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawFramebuffer));
+    gl->fb.bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readFramebuffer));
     glBindTexture(GL_TEXTURE_2D, copy);
     if (gl->softwareRasteriser) glFinish();  // as below
     if (done) route = BlurRoute::Packed;
@@ -591,15 +591,15 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, target.width, target.height);
   }
 
-  gl->bindFramebuffer(GL_FRAMEBUFFER, p->framebuffer);
+  gl->fb.bindFramebuffer(GL_FRAMEBUFFER, p->framebuffer);
   if (depthType == GL_RENDERBUFFER)
-    gl->framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+    gl->fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
                                 GLuint(depthName));
   else if (depthType == GL_TEXTURE)
-    gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, GLuint(depthName),
+    gl->fb.framebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, GLuint(depthName),
                              0);
-  gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scratch.name, 0);
-  const bool complete = gl->checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  gl->fb.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scratch.name, 0);
+  const bool complete = gl->fb.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   if (complete) {
     glDisable(GL_BLEND);
     gl->useProgram(p->blur);
@@ -610,7 +610,7 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
     GLuint from = copy, to = scratch.name;
     for (int b = 1; b <= reach; b *= 2) {
       for (int axis = 0; axis < 2; ++axis) {
-        gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, to, 0);
+        gl->fb.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, to, 0);
         glBindTexture(GL_TEXTURE_2D, from);
         // One unit of shift is width / 800 pixels across and height / 600 up.
         const float shift = axis == 0 ? b * float(target.width) / 800.0f
@@ -627,11 +627,11 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
     gl->useProgram(0);
     glEnable(GL_BLEND);
   }
-  gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  gl->fb.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
   if (depthType != GL_NONE)
-    gl->framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
-  gl->bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawFramebuffer));
-  gl->bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readFramebuffer));
+    gl->fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
+  gl->fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawFramebuffer));
+  gl->fb.bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readFramebuffer));
   glBindTexture(GL_TEXTURE_2D, copy);
   // A software rasteriser queues the whole frame and keeps every buffer it used alive until the
   // queue drains; the GL 1.1 blur drains it at each copy. Without one drain here, the end

@@ -1,6 +1,6 @@
 #include "render/Light.h"
 
-#include <SDL_opengl.h>
+#include "platform/Gl.h"
 
 #include <cstdint>
 

@@ -13,6 +13,7 @@
 #include "scenes/Credits.h"
 
 #include "geometry/Shapes.h"
+#include "platform/Gl.h"
 #include "render/BitmapFont.h"
 #include "render/GlState.h"
 #include "render/Glow.h"
@@ -20,9 +21,6 @@
 #include "render/Texture.h"
 #include "scenes/Scenes.h"
 #include "shell/SharedLists.h"
-
-#include <GL/glu.h>
-#include <SDL_opengl.h>
 
 #include <cmath>
 

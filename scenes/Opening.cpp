@@ -5,6 +5,7 @@
 // holes sit mirrored through the centre, and twenty black bars wipe the screen to black.
 // Short bursts of shake punctuate the scene from 9.9 s on.
 #include "geometry/Shapes.h"
+#include "platform/Gl.h"
 #include "render/GlState.h"
 #include "render/Glow.h"
 #include "render/KeyTrack.h"
@@ -13,9 +14,6 @@
 #include "scenes/OpeningParts.h"
 #include "scenes/Scenes.h"
 #include "shell/SharedLists.h"
-
-#include <GL/glu.h>
-#include <SDL_opengl.h>
 
 #include <cmath>
 

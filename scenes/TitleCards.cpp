@@ -5,6 +5,7 @@
 // frame the picture and the frame fades in and out in each card's own colours. The cards differ
 // only in the design table below.
 #include "geometry/Shapes.h"
+#include "platform/Gl.h"
 #include "render/BitmapFont.h"
 #include "render/GlState.h"
 #include "render/Glow.h"
@@ -14,9 +15,6 @@
 #include "scenes/Scenes.h"
 #include "scenes/TitleCardParts.h"
 #include "shell/SharedLists.h"
-
-#include <GL/glu.h>
-#include <SDL_opengl.h>
 
 #include <cmath>
 

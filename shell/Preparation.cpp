@@ -1,14 +1,13 @@
 #include "shell/Preparation.h"
 
 #include "geometry/Meshes.h"
+#include "platform/Gl.h"
 #include "render/GlState.h"
 #include "render/Light.h"
 #include "render/PictureScale.h"
 #include "render/Texture.h"
 #include "shell/SharedLists.h"
 #include "shell/Timeline.h"
-
-#include <SDL_opengl.h>
 
 #include <cmath>
 #include <vector>

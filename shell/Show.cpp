@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Events.h"
+#include "platform/Gl.h"
 #include "platform/GlProcs.h"
 #include "platform/MessageBox.h"
 #include "platform/Png.h"
@@ -13,8 +14,6 @@
 #include "shell/Preparation.h"
 #include "shell/SharedLists.h"
 #include "shell/Timeline.h"
-
-#include <SDL_opengl.h>
 
 #include <algorithm>
 #include <cmath>
