@@ -17,6 +17,8 @@ int16_t truncateW(float w) {
 }
 }  // namespace
 
+void restartLightNumbers() { lightCounter = 0; }
+
 Light::Light(float w) : index(lightCounter), w(truncateW(w)) {
   ++lightCounter;
   const GLfloat specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};

@@ -20,7 +20,7 @@
 #include "render/KeyTrack.h"
 #include "render/Texture.h"
 #include "scenes/Scenes.h"
-#include "shell/SharedLists.h"
+#include "scenes/SharedLists.h"
 
 #include <cmath>
 

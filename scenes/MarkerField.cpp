@@ -5,7 +5,7 @@
 #include "platform/Gl.h"
 #include "render/GlState.h"
 #include "render/Texture.h"
-#include "shell/SharedLists.h"
+#include "scenes/SharedLists.h"
 
 const float greetOffsets[greetCount][3] = {
     {-300, 0, 0}, {112, 30, 0}, {95, 70, 0},  {0, -140, 0},  {95, 70, 0},   {105, -50, 0},

@@ -13,7 +13,7 @@
 #include "render/Texture.h"
 #include "scenes/OpeningParts.h"
 #include "scenes/Scenes.h"
-#include "shell/SharedLists.h"
+#include "scenes/SharedLists.h"
 
 #include <cmath>
 

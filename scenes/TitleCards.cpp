@@ -13,8 +13,8 @@
 #include "render/Light.h"
 #include "render/Texture.h"
 #include "scenes/Scenes.h"
+#include "scenes/SharedLists.h"
 #include "scenes/TitleCardParts.h"
-#include "shell/SharedLists.h"
 
 #include <cmath>
 

@@ -14,7 +14,7 @@
 #include "render/Glow.h"
 #include "render/Texture.h"
 #include "scenes/Scenes.h"
-#include "shell/SharedLists.h"
+#include "scenes/SharedLists.h"
 
 #include <cmath>
 

@@ -8,11 +8,11 @@
 #include "platform/Png.h"
 #include "platform/ProcessTime.h"
 #include "render/Light.h"
+#include "scenes/SharedLists.h"
 #include "shell/Catchup.h"
 #include "shell/DemoWindow.h"
 #include "shell/MusicTrack.h"
 #include "shell/Preparation.h"
-#include "shell/SharedLists.h"
 #include "shell/Timeline.h"
 
 #include <algorithm>
