@@ -160,11 +160,15 @@ struct TitleCard {
   }
 };
 
-void playTitleCard(TitleCard& card, const CardDesign& design, int8_t mode, float t) {
+// Card k of the four (Shift k + 1): its state is made at its first call, its preparation in
+// slot order, as a scene's own is.
+template <int k>
+void playTitleCard(int8_t mode, float t) {
+  static TitleCard card;
   if (mode == 0)
-    card.prepare(design);
+    card.prepare(cardDesigns[k]);
   else if (mode == 1)
-    card.drawFrame(design, t);
+    card.drawFrame(cardDesigns[k], t);
 }
 
 }  // namespace
@@ -201,22 +205,7 @@ CardCamera placeCardCamera(const CardDesign& design, KeyTrack& cameraTrack, floa
   return camera;
 }
 
-void titleCard1(int8_t mode, float t) {
-  static TitleCard card;
-  playTitleCard(card, cardDesigns[0], mode, t);
-}
-
-void titleCard2(int8_t mode, float t) {
-  static TitleCard card;
-  playTitleCard(card, cardDesigns[1], mode, t);
-}
-
-void titleCard3(int8_t mode, float t) {
-  static TitleCard card;
-  playTitleCard(card, cardDesigns[2], mode, t);
-}
-
-void titleCard4(int8_t mode, float t) {
-  static TitleCard card;
-  playTitleCard(card, cardDesigns[3], mode, t);
-}
+void titleCard1(int8_t mode, float t) { playTitleCard<0>(mode, t); }
+void titleCard2(int8_t mode, float t) { playTitleCard<1>(mode, t); }
+void titleCard3(int8_t mode, float t) { playTitleCard<2>(mode, t); }
+void titleCard4(int8_t mode, float t) { playTitleCard<3>(mode, t); }
