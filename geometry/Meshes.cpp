@@ -1,6 +1,6 @@
 #include "geometry/Meshes.h"
 
-#include <SDL_opengl.h>
+#include "platform/Gl.h"
 
 #include <cmath>
 

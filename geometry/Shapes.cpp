@@ -1,9 +1,8 @@
 #include "geometry/Shapes.h"
 
 #include "geometry/Meshes.h"
+#include "platform/Gl.h"
 #include "render/Texture.h"
-
-#include <SDL_opengl.h>
 
 namespace {
 struct Face {
@@ -77,20 +76,7 @@ void drawTaperedBox(float innerSide, float outerSide, float length) {
 void drawCardBox(float width, float height, float depth, const TextureRect& rect, Texture* front,
                  Texture* back) {
   const float x = width / 2, y = height / 2, z = depth / 2;
-  const float s0 = rect.s0, t0 = rect.t0, s1 = rect.s0 + rect.ds, t1 = rect.t0 + rect.dt;
-
-  if (front) front->bindTexture(0);
-  glBegin(GL_QUADS);
-  glNormal3f(0, 0, 1);
-  glTexCoord2f(s0, t0);
-  glVertex3f(x, y, z);
-  glTexCoord2f(s1, t0);
-  glVertex3f(-x, y, z);
-  glTexCoord2f(s1, t1);
-  glVertex3f(-x, -y, z);
-  glTexCoord2f(s0, t1);
-  glVertex3f(x, -y, z);
-  glEnd();
+  drawBoxPictureFace(BoxFace::Front, width, height, depth, rect, front);
 
   // Top, right and left carry on with the front's last coordinate; the bottom has its own.
   glBegin(GL_QUADS);
@@ -100,20 +86,39 @@ void drawCardBox(float width, float height, float depth, const TextureRect& rect
   emitTexturedFace({{0, -1, 0}, {{-x, -y, z}, {-x, -y, -z}, {x, -y, -z}, {x, -y, z}}});
   glEnd();
 
-  if (back) back->bindTexture(0);
-  glBegin(GL_QUADS);
-  glNormal3f(0, 0, -1);
-  glTexCoord2f(s1, t0);
-  glVertex3f(x, y, -z);
-  glTexCoord2f(s1, t1);
-  glVertex3f(x, -y, -z);
-  glTexCoord2f(s0, t1);
-  glVertex3f(-x, -y, -z);
-  glTexCoord2f(s0, t0);
-  glVertex3f(-x, y, -z);
-  glEnd();
+  drawBoxPictureFace(BoxFace::Back, width, height, depth, rect, back);
 
   unbindTexture();
+}
+
+void drawBoxPictureFace(BoxFace face, float width, float height, float depth,
+                        const TextureRect& rect, Texture* texture) {
+  const float x = width / 2, y = height / 2, z = depth / 2;
+  const float s0 = rect.s0, t0 = rect.t0, s1 = rect.s0 + rect.ds, t1 = rect.t0 + rect.dt;
+  if (texture) texture->bindTexture(0);
+  glBegin(GL_QUADS);
+  if (face == BoxFace::Front) {
+    glNormal3f(0, 0, 1);
+    glTexCoord2f(s0, t0);
+    glVertex3f(x, y, z);
+    glTexCoord2f(s1, t0);
+    glVertex3f(-x, y, z);
+    glTexCoord2f(s1, t1);
+    glVertex3f(-x, -y, z);
+    glTexCoord2f(s0, t1);
+    glVertex3f(x, -y, z);
+  } else {
+    glNormal3f(0, 0, -1);
+    glTexCoord2f(s1, t0);
+    glVertex3f(x, y, -z);
+    glTexCoord2f(s1, t1);
+    glVertex3f(x, -y, -z);
+    glTexCoord2f(s0, t1);
+    glVertex3f(-x, -y, -z);
+    glTexCoord2f(s0, t0);
+    glVertex3f(-x, y, -z);
+  }
+  glEnd();
 }
 
 void drawBoxRing(float radius, int32_t count, float innerSide, float outerSide, float length) {

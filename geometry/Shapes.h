@@ -26,6 +26,12 @@ void drawTaperedBox(float innerSide, float outerSide, float length);
 // texture stays bound for the back.
 void drawCardBox(float width, float height, float depth, const TextureRect& rect, Texture* front,
                  Texture* back);
+// The front (+z) or back (-z) face of a width x height x depth box with the picture part on
+// it, upright seen from the front and turned over seen from the back, as one quad of its own
+// (glBegin to glEnd); binds the texture first unless it is null.
+enum class BoxFace { Front, Back };
+void drawBoxPictureFace(BoxFace face, float width, float height, float depth,
+                        const TextureRect& rect, Texture* texture);
 // count tapered boxes around z in the xy plane, pointing outwards, the first at 360 / count
 // degrees. A count below 1 draws nothing.
 void drawBoxRing(float radius, int32_t count, float innerSide, float outerSide, float length);

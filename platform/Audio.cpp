@@ -30,6 +30,8 @@ struct QuietStderr {
   }
 };
 
+Mix_Music* track(const MusicPlayer& p) { return static_cast<Mix_Music*>(p.music); }
+
 bool openDevice() {
   QuietStderr quiet;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
@@ -56,7 +58,7 @@ void openMusic(MusicPlayer& p, const char* path) {
 
 void playMusicFrom(MusicPlayer& p, int ms) {
   if (!p.music) return;
-  if (Mix_FadeInMusicPos(p.music, 0, 0, ms / 1000.0) != 0)
+  if (Mix_FadeInMusicPos(track(p), 0, 0, ms / 1000.0) != 0)
     std::fprintf(stderr, "kelvarn: music does not start (%s); the show plays silent\n",
                  Mix_GetError());
 }
@@ -73,14 +75,14 @@ void resumeMusic(MusicPlayer& p) {
 
 double musicPositionMs(const MusicPlayer& p) {
   if (!p.music || !Mix_PlayingMusic()) return -1.0;
-  double seconds = Mix_GetMusicPosition(p.music);
+  double seconds = Mix_GetMusicPosition(track(p));
   return seconds < 0 ? -1.0 : seconds * 1000.0;
 }
 
 void closeMusic(MusicPlayer& p) {
   if (p.music) {
     Mix_HaltMusic();
-    Mix_FreeMusic(p.music);
+    Mix_FreeMusic(track(p));
   }
   if (p.deviceOpen) {
     Mix_CloseAudio();

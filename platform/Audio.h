@@ -2,10 +2,8 @@
 
 // Music playback on SDL2_mixer. Every failure leaves the show silent: one line on stderr and
 // nothing else changes; calls on a silent player do nothing.
-struct _Mix_Music;
-
 struct MusicPlayer {
-  _Mix_Music* music = nullptr;
+  void* music = nullptr;  // the mixer's loaded track; null: silent
   bool deviceOpen = false;
 };
 

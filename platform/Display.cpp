@@ -4,43 +4,16 @@
 #include "platform/GlProcs.h"
 
 #include <SDL.h>
-#include <SDL_opengl.h>
-#include <SDL_opengl_glext.h>
 
 #include <algorithm>
 #include <cstdlib>
 
 namespace {
 
-struct FramebufferCalls {
-  PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
-  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-  PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
-  PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
-  PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
-  PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
-  PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
-  PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
-  PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
-  PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
-};
-
-FramebufferCalls fb;
-
-bool loadFramebufferCalls() {
-  return loadGlProc(fb.genFramebuffers, "glGenFramebuffers") &&
-         loadGlProc(fb.bindFramebuffer, "glBindFramebuffer") &&
-         loadGlProc(fb.deleteFramebuffers, "glDeleteFramebuffers") &&
-         loadGlProc(fb.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
-         loadGlProc(fb.checkFramebufferStatus, "glCheckFramebufferStatus") &&
-         loadGlProc(fb.genRenderbuffers, "glGenRenderbuffers") &&
-         loadGlProc(fb.bindRenderbuffer, "glBindRenderbuffer") &&
-         loadGlProc(fb.deleteRenderbuffers, "glDeleteRenderbuffers") &&
-         loadGlProc(fb.renderbufferStorage, "glRenderbufferStorage") &&
-         loadGlProc(fb.blitFramebuffer, "glBlitFramebuffer");
-}
-
 bool makeFramebuffer(Screen& s) {
+  const FramebufferProcs* calls = framebufferProcs();
+  if (!calls) return false;
+  const FramebufferProcs& fb = *calls;
   fb.genRenderbuffers(1, &s.colourBuffer);
   fb.bindRenderbuffer(GL_RENDERBUFFER, s.colourBuffer);
   fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, s.width, s.height);  // no alpha, as on the window
@@ -54,6 +27,8 @@ bool makeFramebuffer(Screen& s) {
   fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, s.depthBuffer);
   return fb.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
+
+SDL_Window* window(const Screen& s) { return static_cast<SDL_Window*>(s.window); }
 
 // Where the picture sits in the frame, from the lower-left corner.
 int pictureX(const Screen& s) { return (s.frameWidth - s.width) / 2; }
@@ -109,13 +84,13 @@ bool openScreen(Screen& s, const char* title, DisplayMode mode, int x, int y, in
     *failedStep = "Create Failed.\n- CreateWindow";
     return false;
   }
-  s.context = SDL_GL_CreateContext(s.window);
+  s.context = SDL_GL_CreateContext(window(s));
   if (!s.context) {
     *failedStep = "InitPixcel Failed.\n- wglCreateContext()";
     return false;
   }
-  SDL_GL_MakeCurrent(s.window, s.context);
-  if (!loadFramebufferCalls()) {
+  SDL_GL_MakeCurrent(window(s), s.context);
+  if (!framebufferProcs()) {
     *failedStep = "InitPixcel Failed.\n- SetPixelFormat()";
     return false;
   }
@@ -125,7 +100,7 @@ bool openScreen(Screen& s, const char* title, DisplayMode mode, int x, int y, in
 void resizeScreenWindow(Screen& s, int width, int height) {
   s.windowWidth = width;
   s.windowHeight = height;
-  if (s.window && s.mode != DisplayMode::Offscreen) SDL_SetWindowSize(s.window, width, height);
+  if (s.window && s.mode != DisplayMode::Offscreen) SDL_SetWindowSize(window(s), width, height);
 }
 
 ScreenLimits screenLimits() {
@@ -153,17 +128,17 @@ bool makeScreenPicture(Screen& s, int pictureWidth, int pictureHeight, int frame
 }
 
 void showScreen(Screen& s) {
-  if (s.window && s.mode != DisplayMode::Offscreen) SDL_ShowWindow(s.window);
+  if (s.window && s.mode != DisplayMode::Offscreen) SDL_ShowWindow(window(s));
 }
 
 namespace {
 bool coverDisplay(Screen& s) {
   SDL_Rect bounds{};
-  int index = SDL_GetWindowDisplayIndex(s.window);
+  int index = SDL_GetWindowDisplayIndex(window(s));
   if (index < 0 || SDL_GetDisplayBounds(index, &bounds) != 0) return false;
-  SDL_SetWindowPosition(s.window, bounds.x, bounds.y);
-  SDL_SetWindowSize(s.window, bounds.w, bounds.h);
-  return SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+  SDL_SetWindowPosition(window(s), bounds.x, bounds.y);
+  SDL_SetWindowSize(window(s), bounds.w, bounds.h);
+  return SDL_SetWindowFullscreen(window(s), SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
 }
 
 bool switchDisplay(Screen& s) {
@@ -171,11 +146,11 @@ bool switchDisplay(Screen& s) {
   wanted.w = s.windowWidth;
   wanted.h = s.windowHeight;
   SDL_DisplayMode closest{};
-  int index = SDL_GetWindowDisplayIndex(s.window);
+  int index = SDL_GetWindowDisplayIndex(window(s));
   if (index < 0 || !SDL_GetClosestDisplayMode(index, &wanted, &closest)) return false;
   if (closest.w != s.windowWidth || closest.h != s.windowHeight) return false;
-  if (SDL_SetWindowDisplayMode(s.window, &closest) != 0) return false;
-  return SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN) == 0;
+  if (SDL_SetWindowDisplayMode(window(s), &closest) != 0) return false;
+  return SDL_SetWindowFullscreen(window(s), SDL_WINDOW_FULLSCREEN) == 0;
 }
 }  // namespace
 
@@ -194,10 +169,10 @@ bool toggleScreenFullscreen(Screen& s) {
     s.fullscreen = (s.mode == DisplayMode::ModeSwitch && switchDisplay(s)) || coverDisplay(s);
     return s.fullscreen;
   }
-  SDL_SetWindowFullscreen(s.window, 0);
-  SDL_SetWindowResizable(s.window, SDL_TRUE);
-  SDL_SetWindowSize(s.window, s.windowWidth, s.windowHeight);
-  SDL_SetWindowPosition(s.window, 0, 0);
+  SDL_SetWindowFullscreen(window(s), 0);
+  SDL_SetWindowResizable(window(s), SDL_TRUE);
+  SDL_SetWindowSize(window(s), s.windowWidth, s.windowHeight);
+  SDL_SetWindowPosition(window(s), 0, 0);
   s.fullscreen = false;
   return false;
 }
@@ -215,12 +190,13 @@ void setSwapInterval(bool vsync) {
 }
 
 void presentScreen(Screen& s) {
-  if (s.mode == DisplayMode::Offscreen || !s.window) {
+  const FramebufferProcs* calls = framebufferProcs();
+  if (s.mode == DisplayMode::Offscreen || !s.window || !calls) {
     glFlush();
     return;
   }
   int w = 0, h = 0;
-  SDL_GL_GetDrawableSize(s.window, &w, &h);
+  SDL_GL_GetDrawableSize(window(s), &w, &h);
   // Fit 4:3 into the window, bars beside or above.
   int fitW = w, fitH = w * s.height / s.width;
   if (fitH > h) {
@@ -229,6 +205,7 @@ void presentScreen(Screen& s) {
   }
   int x0 = (w - fitW) / 2, y0 = (h - fitH) / 2;
 
+  const FramebufferProcs& fb = *calls;
   GLfloat clear[4];
   glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
   GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
@@ -239,7 +216,7 @@ void presentScreen(Screen& s) {
   fb.bindFramebuffer(GL_READ_FRAMEBUFFER, s.framebuffer);
   fb.blitFramebuffer(0, 0, s.width, s.height, x0, y0, x0 + fitW, y0 + fitH, GL_COLOR_BUFFER_BIT,
                      (fitW == s.width && fitH == s.height) ? GL_NEAREST : GL_LINEAR);
-  SDL_GL_SwapWindow(s.window);
+  SDL_GL_SwapWindow(window(s));
   fb.bindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
   glClearColor(clear[0], clear[1], clear[2], clear[3]);
   if (scissor) glEnable(GL_SCISSOR_TEST);
@@ -276,18 +253,19 @@ void readScreenPixelsBgra(const Screen& s, unsigned char* bgra) {
 
 void closeScreen(Screen& s) {
   if (s.context) {
-    if (s.framebuffer) {
-      fb.bindFramebuffer(GL_FRAMEBUFFER, 0);
-      fb.deleteFramebuffers(1, &s.framebuffer);
-      fb.deleteRenderbuffers(1, &s.colourBuffer);
-      fb.deleteRenderbuffers(1, &s.depthBuffer);
+    const FramebufferProcs* fb = framebufferProcs();
+    if (s.framebuffer && fb) {
+      fb->bindFramebuffer(GL_FRAMEBUFFER, 0);
+      fb->deleteFramebuffers(1, &s.framebuffer);
+      fb->deleteRenderbuffers(1, &s.colourBuffer);
+      fb->deleteRenderbuffers(1, &s.depthBuffer);
     }
-    SDL_GL_MakeCurrent(s.window, nullptr);
+    SDL_GL_MakeCurrent(window(s), nullptr);
     SDL_GL_DeleteContext(s.context);
   }
   if (s.window) {
-    SDL_SetWindowFullscreen(s.window, 0);  // gives the desktop its own mode back
-    SDL_DestroyWindow(s.window);
+    SDL_SetWindowFullscreen(window(s), 0);  // gives the desktop its own mode back
+    SDL_DestroyWindow(window(s));
   }
   s = Screen{};
 }

@@ -5,8 +5,6 @@
 // buffer; presenting scales it into the window with its 4:3 aspect kept and black bars beside
 // it, and reading it back gives the whole frame: the picture centred, black bars around.
 
-struct SDL_Window;
-
 enum class DisplayMode {
   Desktop,     // the whole display, the picture scaled up (the default)
   ModeSwitch,  // a real switch of the display to the window's size (800 x 600 by default)
@@ -15,7 +13,7 @@ enum class DisplayMode {
 };
 
 struct Screen {
-  SDL_Window* window = nullptr;
+  void* window = nullptr;   // the windowing layer's own window and GL context
   void* context = nullptr;
   unsigned framebuffer = 0;
   unsigned colourBuffer = 0;

@@ -1,5 +1,9 @@
 #pragma once
-// The program's entry point as each system wants it. Where Windows starts a windowed program at
-// WinMain, SDL renames main and its own small library supplies the real entry, which calls it;
-// elsewhere this changes nothing. Include it in the file that defines main.
-#include <SDL_main.h>
+// The program's entry point as each system wants it. Windows starts a windowed program at
+// WinMain, which SDL's small main library supplies: it calls the program's main under the name
+// SDL_main, with C linkage, as SDL's own SDL_main.h arranges. Elsewhere this changes nothing.
+// Include it in the file that defines main.
+#if defined(_WIN32)
+#define main SDL_main
+extern "C" int SDL_main(int argc, char* argv[]);
+#endif

@@ -7,11 +7,17 @@
 #include <initializer_list>
 
 namespace {
+// The entry points of the context seen last, looked up again whenever another is current.
+struct ContextProcs {
+  SDL_GLContext context = nullptr;
+  unsigned count = 0;  // contexts seen so far
+  bool framebuffers = false;  // every framebuffer call found
+  bool shaders = false;  // and GLSL with everything the glow's shader path calls
+  GlProcs procs;
+};
+
 bool forced = false;
-SDL_GLContext lastContext = nullptr;
-unsigned contextCount = 0;
-bool usable = false;
-GlProcs procs;
+ContextProcs seen;
 
 // GLSL needs GL 2.0; framebuffer objects are core from 3.0 and an extension before. (The glow's
 // programs themselves ask for GLSL 1.30 and are given up where it does not compile.)
@@ -36,7 +42,23 @@ bool rendererIsSoftware() {
   return false;
 }
 
-bool loadProcs(GlProcs& p) {
+bool loadFramebufferProcs(FramebufferProcs& p) {
+  return loadGlProc(p.genFramebuffers, "glGenFramebuffers") &&
+         loadGlProc(p.bindFramebuffer, "glBindFramebuffer") &&
+         loadGlProc(p.deleteFramebuffers, "glDeleteFramebuffers") &&
+         loadGlProc(p.framebufferTexture2D, "glFramebufferTexture2D") &&
+         loadGlProc(p.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
+         loadGlProc(p.checkFramebufferStatus, "glCheckFramebufferStatus") &&
+         loadGlProc(p.getFramebufferAttachmentParameteriv,
+                    "glGetFramebufferAttachmentParameteriv") &&
+         loadGlProc(p.genRenderbuffers, "glGenRenderbuffers") &&
+         loadGlProc(p.bindRenderbuffer, "glBindRenderbuffer") &&
+         loadGlProc(p.deleteRenderbuffers, "glDeleteRenderbuffers") &&
+         loadGlProc(p.renderbufferStorage, "glRenderbufferStorage") &&
+         loadGlProc(p.blitFramebuffer, "glBlitFramebuffer");
+}
+
+bool loadShaderProcs(GlProcs& p) {
   return loadGlProc(p.createShader, "glCreateShader") && loadGlProc(p.shaderSource, "glShaderSource") &&
          loadGlProc(p.compileShader, "glCompileShader") && loadGlProc(p.getShaderiv, "glGetShaderiv") &&
          loadGlProc(p.getShaderInfoLog, "glGetShaderInfoLog") &&
@@ -47,33 +69,42 @@ bool loadProcs(GlProcs& p) {
          loadGlProc(p.deleteProgram, "glDeleteProgram") && loadGlProc(p.useProgram, "glUseProgram") &&
          loadGlProc(p.getUniformLocation, "glGetUniformLocation") &&
          loadGlProc(p.uniform1i, "glUniform1i") && loadGlProc(p.uniform1f, "glUniform1f") &&
-         loadGlProc(p.uniform2i, "glUniform2i") &&
-         loadGlProc(p.genFramebuffers, "glGenFramebuffers") &&
-         loadGlProc(p.bindFramebuffer, "glBindFramebuffer") &&
-         loadGlProc(p.framebufferTexture2D, "glFramebufferTexture2D") &&
-         loadGlProc(p.checkFramebufferStatus, "glCheckFramebufferStatus") &&
-         loadGlProc(p.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
-         loadGlProc(p.getFramebufferAttachmentParameteriv, "glGetFramebufferAttachmentParameteriv") &&
-         loadGlProc(p.genQueries, "glGenQueries") && loadGlProc(p.beginQuery, "glBeginQuery") &&
+         loadGlProc(p.uniform2i, "glUniform2i") && loadGlProc(p.genQueries, "glGenQueries") &&
+         loadGlProc(p.beginQuery, "glBeginQuery") &&
          loadGlProc(p.endQuery, "glEndQuery") && loadGlProc(p.getQueryObjectuiv, "glGetQueryObjectuiv") &&
          loadGlProc(p.genBuffers, "glGenBuffers") && loadGlProc(p.bindBuffer, "glBindBuffer") &&
          loadGlProc(p.bufferData, "glBufferData");
 }
-}  // namespace
-
-const GlProcs* shaderProcs() {
-  if (forced) return nullptr;
+// The table of the current context, looked up on its first call there; nullptr with no
+// context current.
+const ContextProcs* currentProcs() {
   SDL_GLContext current = SDL_GL_GetCurrentContext();
   if (!current) return nullptr;
-  if (current != lastContext) {
-    lastContext = current;
-    procs = GlProcs();
-    procs.context = ++contextCount;
-    usable = versionOffersShaders() && loadProcs(procs);
+  if (current != seen.context) {
+    const unsigned count = seen.count + 1;
+    seen = ContextProcs();
+    seen.context = current;
+    seen.count = count;
+    GlProcs& procs = seen.procs;
+    procs.context = count;
+    seen.framebuffers = loadFramebufferProcs(procs.fb);
+    seen.shaders = seen.framebuffers && versionOffersShaders() && loadShaderProcs(procs);
     procs.softwareRasteriser = rendererIsSoftware();
     procs.integerTextures = versionMajor() >= 3;
   }
-  return usable ? &procs : nullptr;
+  return &seen;
+}
+}  // namespace
+
+const FramebufferProcs* framebufferProcs() {
+  const ContextProcs* current = currentProcs();
+  return current && current->framebuffers ? &current->procs.fb : nullptr;
+}
+
+const GlProcs* shaderProcs() {
+  if (forced) return nullptr;
+  const ContextProcs* current = currentProcs();
+  return current && current->shaders ? &current->procs : nullptr;
 }
 
 void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }

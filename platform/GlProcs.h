@@ -1,15 +1,32 @@
 #pragma once
-#include <SDL_opengl.h>
-#include <SDL_opengl_glext.h>
+#include "platform/Gl.h"
 
-// The few GL calls beyond 1.1 that the glow's shader path uses (GLSL programs, framebuffer
-// objects, queries and pixel buffers), looked up by name through the windowing layer for the
-// context that is current.
+// The few GL calls beyond 1.1 that the show uses, looked up by name through the windowing
+// layer once for each context that is made current: framebuffer objects (the screen's picture
+// and the glow's passes), and for the glow's shader path GLSL programs, queries and pixel
+// buffers.
+
+// Framebuffer and renderbuffer objects: core in GL 3.0, the framebuffer-object extension before.
+struct FramebufferProcs {
+  PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+  PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+  PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
+  PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+  PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+  PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVPROC getFramebufferAttachmentParameteriv = nullptr;
+  PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
+  PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
+  PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
+  PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+  PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+};
 
 struct GlProcs {
   unsigned context = 0;  // changes whenever a different context was found current
   bool softwareRasteriser = false;  // Mesa's llvmpipe, softpipe or swrast: frames drawn on the CPU
   bool integerTextures = false;  // GL 3.0 or later: unsigned-integer textures and render targets
+  FramebufferProcs fb;  // the table framebufferProcs() answers
 
   PFNGLCREATESHADERPROC createShader = nullptr;
   PFNGLSHADERSOURCEPROC shaderSource = nullptr;
@@ -28,12 +45,6 @@ struct GlProcs {
   PFNGLUNIFORM1IPROC uniform1i = nullptr;
   PFNGLUNIFORM1FPROC uniform1f = nullptr;
   PFNGLUNIFORM2IPROC uniform2i = nullptr;
-  PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
-  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-  PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
-  PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
-  PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
-  PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVPROC getFramebufferAttachmentParameteriv = nullptr;
   PFNGLGENQUERIESPROC genQueries = nullptr;
   PFNGLBEGINQUERYPROC beginQuery = nullptr;
   PFNGLENDQUERYPROC endQuery = nullptr;
@@ -51,6 +62,9 @@ bool loadGlProc(F& fn, const char* name) {
   return fn != nullptr;
 }
 
+// The framebuffer calls of the current context, whatever path draws; nullptr when no context is
+// current or it lacks any of them.
+const FramebufferProcs* framebufferProcs();
 // The calls for the current context; nullptr when no context is current, when it lacks GLSL or
 // framebuffer objects (below GL 2.0, or 2.x without the framebuffer-object extension), or when
 // the GL 1.1 path is forced. Looked up once per context.

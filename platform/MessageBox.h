@@ -4,3 +4,6 @@
 // interactive run on a real display; the text always goes to stderr as well.
 void showMessage(const char* text, const char* caption);
 void allowDialogs(bool interactive);
+// The system's own error dialog, text and caption never null (MessageBoxLinux.cpp,
+// MessageBoxWindows.cpp); showMessage calls it when dialogs are allowed.
+void showErrorDialog(const char* text, const char* caption);

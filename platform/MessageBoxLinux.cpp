@@ -2,19 +2,6 @@
 
 #include <SDL.h>
 
-#include <cstdio>
-#include <string>
-
-namespace {
-bool dialogsAllowed = false;
-}
-
-void allowDialogs(bool interactive) { dialogsAllowed = interactive; }
-
-void showMessage(const char* text, const char* caption) {
-  std::string oneLine(text ? text : "");
-  for (char& c : oneLine)
-    if (c == '\n') c = ' ';
-  std::fprintf(stderr, "kelvarn: %s: %s\n", caption ? caption : "", oneLine.c_str());
-  if (dialogsAllowed) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
+void showErrorDialog(const char* text, const char* caption) {
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
 }

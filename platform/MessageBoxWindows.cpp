@@ -2,21 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <string>
-
-namespace {
-bool dialogsAllowed = false;
-}
-
-void allowDialogs(bool interactive) { dialogsAllowed = interactive; }
-
-void showMessage(const char* text, const char* caption) {
-  std::string oneLine(text ? text : "");
-  for (char& c : oneLine)
-    if (c == '\n') c = ' ';
-  std::fprintf(stderr, "kelvarn: %s: %s\n", caption ? caption : "", oneLine.c_str());
-  std::fflush(stderr);
-  if (dialogsAllowed)
-    MessageBoxA(nullptr, text ? text : "", caption ? caption : "", MB_OK | MB_ICONERROR);
+void showErrorDialog(const char* text, const char* caption) {
+  MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include <SDL_opengl.h>
+#include "platform/Gl.h"
 
 #include <cstddef>
 #include <cstdint>

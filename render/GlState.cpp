@@ -1,18 +1,18 @@
 #include "render/GlState.h"
 
+#include "platform/Gl.h"
 #include "platform/GlProcs.h"
+#include "render/OverlaySpace.h"
 #include "render/Texture.h"
-
-#include <GL/glu.h>
 
 #include <cmath>
 
 namespace {
-// The cinema bars, in the 800 x 600 overlay space of setOrtho.
-constexpr int16_t screenLeft = -400;
-constexpr int16_t screenRight = 400;
-constexpr int16_t screenTop = 300;
-constexpr int16_t screenBottom = -300;
+// The cinema bars, across the whole overlay space.
+constexpr int16_t screenLeft = -overlayWidth / 2;
+constexpr int16_t screenRight = overlayWidth / 2;
+constexpr int16_t screenTop = overlayHeight / 2;
+constexpr int16_t screenBottom = -overlayHeight / 2;
 constexpr int16_t barHeight = 75;
 
 void drawBar(int16_t top, int16_t bottom) {
@@ -77,7 +77,7 @@ void setOrtho() {
   glPushMatrix();
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  glOrtho(-400, 400, -300, 300, -500, 5000);
+  glOrtho(-overlayWidth / 2, overlayWidth / 2, -overlayHeight / 2, overlayHeight / 2, -500, 5000);
   glMatrixMode(GL_MODELVIEW);
   glPopMatrix();
 }

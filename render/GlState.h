@@ -1,5 +1,5 @@
 #pragma once
-#include <SDL_opengl.h>
+#include "platform/Gl.h"
 
 #include <cstdint>
 
@@ -19,7 +19,7 @@ void setFogDensity(float density);
 void setFogColour(float r, float g, float b, float a);
 // Projection := perspective (aspect 4/3, near 1, far 5000); the modelview is kept.
 void setPerspective(double fovY);
-// Projection := the 800 x 600 overlay space, origin in the centre, y up, near -500, far 5000.
+// Projection := the overlay space (render/OverlaySpace.h), near -500, far 5000.
 void setOrtho();
 // Clear colour := (r, g, b, a) and the colour buffer cleared; depth is kept.
 void clearScreen(float r, float g, float b, float a);

@@ -1,12 +1,11 @@
 #include "render/Glow.h"
 
+#include "render/BlurSchedule.h"
 #include "render/GlState.h"
 #include "render/GlowShaders.h"
+#include "render/OverlaySpace.h"
 
 namespace {
-constexpr int16_t screenHalfWidth = 400;
-constexpr int16_t screenHalfHeight = 300;
-
 // The texture receiving copies; texture 0 if the slot is not one of the target's.
 GLuint copyName(const Texture& target) {
   if (!target.names || target.copySlot < 0 || target.copySlot >= target.count) return 0;
@@ -42,63 +41,25 @@ void restoreView(const Texture& target) {
   glDisable(GL_TEXTURE_2D);
 }
 
-// Shifts of 1, 2, 4 ... units up to the reach, each blended in four directions at alpha 0.3
-// and copied back, so the blur radius doubles from pass to pass.
+// Each pass as two shifted quads blended over the copy, then copied back.
 void blurPasses(const Texture& target, int reach) {
-  for (int16_t b = 1; b <= reach; b = static_cast<int16_t>(b * 2)) {
-    drawScreenQuad(b, 0);
-    drawScreenQuad(static_cast<int16_t>(-b), 0);
+  forEachBlurPass(reach, [&target](BlurPass pass) {
+    const int16_t back = static_cast<int16_t>(-pass.units);
+    if (pass.across) {
+      drawScreenQuad(pass.units, 0);
+      drawScreenQuad(back, 0);
+    } else {
+      drawScreenQuad(0, pass.units);
+      drawScreenQuad(0, back);
+    }
     copyFrame(target);
-    drawScreenQuad(0, b);
-    drawScreenQuad(0, static_cast<int16_t>(-b));
-    copyFrame(target);
-  }
-}
-
-int blurReach(uint8_t level) {
-  switch (level) {
-    case 1: return 2;
-    case 2: return 4;
-    case 3: return 8;
-    case 4: return 16;
-    default: return 0;
-  }
+  });
 }
 }  // namespace
 
 void setOverlayBlend(Texture& target, GLenum src, GLenum dst) {
   target.blendSrc = src;
   target.blendDst = dst;
-}
-
-void drawScreenQuad(int16_t dx, int16_t dy) {
-  glBegin(GL_TRIANGLE_STRIP);
-  glTexCoord2f(0, 1);
-  glVertex2i(dx - screenHalfWidth, dy + screenHalfHeight);
-  glTexCoord2f(0, 0);
-  glVertex2i(dx - screenHalfWidth, dy - screenHalfHeight);
-  glTexCoord2f(1, 1);
-  glVertex2i(dx + screenHalfWidth, dy + screenHalfHeight);
-  glTexCoord2f(1, 0);
-  glVertex2i(dx + screenHalfWidth, dy - screenHalfHeight);
-  glEnd();
-}
-
-void drawScreenQuadUV(const CornerUV corners[4]) {
-  const CornerUV& topLeft = corners[0];
-  const CornerUV& bottomLeft = corners[1];
-  const CornerUV& bottomRight = corners[2];
-  const CornerUV& topRight = corners[3];
-  glBegin(GL_TRIANGLE_STRIP);
-  glTexCoord2f(topLeft.s, topLeft.t);
-  glVertex2i(-screenHalfWidth, screenHalfHeight);
-  glTexCoord2f(bottomLeft.s, bottomLeft.t);
-  glVertex2i(-screenHalfWidth, -screenHalfHeight);
-  glTexCoord2f(topRight.s, topRight.t);
-  glVertex2i(screenHalfWidth, screenHalfHeight);
-  glTexCoord2f(bottomRight.s, bottomRight.t);
-  glVertex2i(screenHalfWidth, -screenHalfHeight);
-  glEnd();
 }
 
 void captureGlow(Texture& target, uint8_t level) {

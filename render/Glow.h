@@ -1,7 +1,6 @@
 #pragma once
+#include "platform/Gl.h"
 #include "render/Texture.h"
-
-#include <SDL_opengl.h>
 
 #include <cstdint>
 
@@ -15,12 +14,6 @@
 // loaded and the modelview at identity. Once any of them found lighting on, every later call
 // on that target ends with lighting on (lightingWasOn).
 
-// One (s, t) texture coordinate of a screen-quad corner.
-struct CornerUV {
-  float s = 0;
-  float t = 0;
-};
-
 // How far each layer of a trail crops further in, as fractions of the texture's side;
 // negative values widen the crop on that side.
 struct TrailInsets {
@@ -32,10 +25,6 @@ struct TrailInsets {
 
 // The blend pair the overlays use; nothing else changes.
 void setOverlayBlend(Texture& target, GLenum src, GLenum dst);
-// The full 800 x 600 overlay-space quad shifted by (dx, dy), texture coordinates 0..1.
-void drawScreenQuad(int16_t dx, int16_t dy);
-// The full-screen quad with corner coordinates top-left, bottom-left, bottom-right, top-right.
-void drawScreenQuadUV(const CornerUV corners[4]);
 // Copies the frame buffer's lower-left width x height into the target; level 1..4 blurs it
 // with shifts up to 2, 4, 8 or 16 units, any other level keeps a plain snapshot. Then the
 // screen is cleared (colour and depth), the full viewport put back and the modelview reset.

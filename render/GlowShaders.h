@@ -1,7 +1,6 @@
 #pragma once
+#include "platform/Gl.h"
 #include "render/Texture.h"
-
-#include <SDL_opengl.h>
 
 #include <cstdint>
 
@@ -12,7 +11,13 @@
 // set, and leaves exactly that state behind. Each returns false, having changed nothing, where
 // the shader path cannot stand in (no GLSL, the GL 1.1 path forced, or drawing state the
 // shaders would not honour, such as texture-coordinate generation or a scissor); the caller
-// then draws the GL 1.1 way.
+// then draws the GL 1.1 way. Both paths take the blur's schedule (render/BlurSchedule.h) and
+// the overlay space's quad (render/OverlaySpace.h) from below them.
+//
+// Behind these calls, a file to each job: the GLSL (GlowSources), the programs built once per
+// context (GlowPrograms), the scratch textures (GlowScratch), the checks of the caller's state
+// (GlowChecks), the packed blur (PackedBlur) and the blur one pixel at a time against the
+// caller's depth buffer (PixelBlur).
 
 // The blur passes of captureGlow on `copy` (the target's copy texture, bound, holding the
 // frame-buffer copy), reaching 2, 4, 8 or 16 units. Blending is on with the blur's pair,
@@ -26,11 +31,13 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach);
 bool overlayWithShaders(const Texture& target, float alpha, int8_t count);
 // True when the current context runs the shader path at all (the programs built).
 bool glowShadersAvailable();
-// How the last blurWithShaders call ran: not at all (the GL 1.1 path drew), one fragment per
-// pixel (the caller's depth test failing somewhere), or on the picture packed four pixels to a
-// texel.
+// The one hook into the blur's choice of route, for checking that its two shader routes give
+// the same bytes; the show leaves it as it is. blurWithShaders reads packedAllowed and records
+// how it ran in last: not at all (the GL 1.1 path drew), one fragment per pixel (the caller's
+// depth test failing somewhere), or on the picture packed four pixels to a texel.
 enum class BlurRoute { None, PerPixel, Packed };
-BlurRoute lastBlurRoute();
-// From now on the blur may run packed where it can (true, the default) or always pixel by
-// pixel (false); the two give the same bytes.
-void allowPackedBlur(bool on);
+struct BlurRouteHook {
+  bool packedAllowed = true;  // false: always pixel by pixel (the same bytes)
+  BlurRoute last = BlurRoute::None;
+};
+BlurRouteHook& blurRouteHook();

@@ -1,7 +1,6 @@
 #include "render/JpgTextureImage.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
+#include "platform/Gl.h"
 
 #include <cmath>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #include "render/Light.h"
 
-#include <SDL_opengl.h>
+#include "platform/Gl.h"
 
 #include <cstdint>
 
@@ -16,6 +16,8 @@ int16_t truncateW(float w) {
   return static_cast<int16_t>(w);
 }
 }  // namespace
+
+void restartLightNumbers() { lightCounter = 0; }
 
 Light::Light(float w) : index(lightCounter), w(truncateW(w)) {
   ++lightCounter;

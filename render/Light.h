@@ -16,4 +16,7 @@ struct Light {
   void setW(float w);
 };
 
+// The number the next light made takes.
 extern int16_t lightCounter;
+// The next light made is GL_LIGHT0 again, for a context prepared afresh.
+void restartLightNumbers();

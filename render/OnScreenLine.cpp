@@ -1,9 +1,8 @@
 #include "render/OnScreenLine.h"
 
+#include "platform/Gl.h"
 #include "render/BitmapFont.h"
 #include "render/PictureScale.h"
-
-#include <SDL_opengl.h>
 
 #include <initializer_list>
 

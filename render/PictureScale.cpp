@@ -1,6 +1,6 @@
 #include "render/PictureScale.h"
 
-#include <SDL_opengl.h>
+#include "platform/Gl.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,6 @@
 #pragma once
+#include "platform/Gl.h"
 #include "render/JpgTextureImage.h"
-
-#include <SDL_opengl.h>
 
 #include <cstdint>
 

@@ -13,16 +13,14 @@
 #include "scenes/Credits.h"
 
 #include "geometry/Shapes.h"
+#include "platform/Gl.h"
 #include "render/BitmapFont.h"
 #include "render/GlState.h"
 #include "render/Glow.h"
 #include "render/KeyTrack.h"
 #include "render/Texture.h"
 #include "scenes/Scenes.h"
-#include "shell/SharedLists.h"
-
-#include <GL/glu.h>
-#include <SDL_opengl.h>
+#include "scenes/SharedLists.h"
 
 #include <cmath>
 

@@ -3,6 +3,7 @@
 // production, then a note to the audience. Fades in from black and out to black; the show
 // ends with it.
 #include "geometry/Shapes.h"
+#include "platform/Gl.h"
 #include "render/BitmapFont.h"
 #include "render/GlState.h"
 #include "render/Glow.h"
@@ -10,9 +11,6 @@
 #include "scenes/MarkerField.h"
 #include "scenes/Scenes.h"
 #include "scenes/ScreenFade.h"
-
-#include <GL/glu.h>
-#include <SDL_opengl.h>
 
 namespace {
 // One line of the scroller: its raster x, its height below the scroll position, whether it is

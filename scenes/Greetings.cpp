@@ -5,6 +5,7 @@
 #include "scenes/Greetings.h"
 
 #include "geometry/Shapes.h"
+#include "platform/Gl.h"
 #include "render/BitmapFont.h"
 #include "render/GlState.h"
 #include "render/Glow.h"
@@ -13,9 +14,6 @@
 #include "scenes/MarkerField.h"
 #include "scenes/Scenes.h"
 #include "scenes/ScreenFade.h"
-
-#include <GL/glu.h>
-#include <SDL_opengl.h>
 
 const float greetStartTimes[greetCount] = {0.1f,  0.15f, 0.21f, 0.27f, 0.33f, 0.39f,
                                            0.47f, 0.53f, 0.59f, 0.65f, 0.71f};

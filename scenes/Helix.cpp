@@ -1,8 +1,7 @@
 #include "scenes/Helix.h"
 
 #include "geometry/Meshes.h"
-
-#include <SDL_opengl.h>
+#include "platform/Gl.h"
 
 #include <cmath>
 

@@ -2,11 +2,10 @@
 // screen plane. The greetings hang a name in each; the end scroller shows them as a soft glow.
 #include "scenes/MarkerField.h"
 
+#include "platform/Gl.h"
 #include "render/GlState.h"
 #include "render/Texture.h"
-#include "shell/SharedLists.h"
-
-#include <SDL_opengl.h>
+#include "scenes/SharedLists.h"
 
 const float greetOffsets[greetCount][3] = {
     {-300, 0, 0}, {112, 30, 0}, {95, 70, 0},  {0, -140, 0},  {95, 70, 0},   {105, -50, 0},

@@ -5,6 +5,7 @@
 // holes sit mirrored through the centre, and twenty black bars wipe the screen to black.
 // Short bursts of shake punctuate the scene from 9.9 s on.
 #include "geometry/Shapes.h"
+#include "platform/Gl.h"
 #include "render/GlState.h"
 #include "render/Glow.h"
 #include "render/KeyTrack.h"
@@ -12,10 +13,7 @@
 #include "render/Texture.h"
 #include "scenes/OpeningParts.h"
 #include "scenes/Scenes.h"
-#include "shell/SharedLists.h"
-
-#include <GL/glu.h>
-#include <SDL_opengl.h>
+#include "scenes/SharedLists.h"
 
 #include <cmath>
 
@@ -227,18 +225,25 @@ struct OpeningScene {
     endBlend();
   }
 
+  // The three gears sharp over a fresh overlay view, shaken in the phase's windows and turned
+  // by a half turn where asked (phases 4 and 5).
+  void drawShakenGears(int phase, float t, bool halfTurn) {
+    const ShakeOffset shake = shakeOffset(phase, t);
+    setOrtho();
+    glLoadIdentity();
+    lookWithShake(shake);
+    glTranslatef(0, 0, 100);
+    if (halfTurn) glRotatef(180, 0, 0, 1);
+    glColor4f(1, 1, 1, 1);
+    drawGearSet(t);
+  }
+
   // Phase 4: the glowing picture with the ring sliding from 20 to 10, the three gears sharp on
   // top, shaken in the phase's windows.
   void drawPictureWithGears(float t) {
     drawPicture1Pass(t, -300, false, 20 - (t - 0.3f) * 40);
     overlayGlowOnce(mainCapture, 1);
-    const ShakeOffset shake = shakeOffset(4, t);
-    setOrtho();
-    glLoadIdentity();
-    lookWithShake(shake);
-    glTranslatef(0, 0, 100);
-    glColor4f(1, 1, 1, 1);
-    drawGearSet(t);
+    drawShakenGears(4, t, false);
     setOrtho();
   }
 
@@ -248,14 +253,7 @@ struct OpeningScene {
     drawPicture1Pass(t, -300, true, -10);
     frontCapture.beginCapture(0, 0, 0, 1);
     overlayGlowOnce(mainCapture, 1);
-    const ShakeOffset shake = shakeOffset(5, t);
-    setOrtho();
-    glLoadIdentity();
-    lookWithShake(shake);
-    glTranslatef(0, 0, 100);
-    glRotatef(180, 0, 0, 1);
-    glColor4f(1, 1, 1, 1);
-    drawGearSet(t);
+    drawShakenGears(5, t, true);
     captureGlow(frontCapture, 5);  // a plain copy
     setOrtho();
 
@@ -380,32 +378,9 @@ void drawDisc(float radius, int32_t segments) {
 void drawTileBox(float width, float height, float depth, float cellU, float cellV,
                  Texture* frontTexture, Texture* backTexture) {
   const float w = width / 2, h = height / 2, d = depth / 2;
-  const float u0 = cellU, u1 = cellU + 0.1f, v0 = cellV, v1 = cellV + 0.125f;
-  if (frontTexture) frontTexture->bindTexture(0);
-  glBegin(GL_QUADS);
-  glNormal3f(0, 0, 1);
-  glTexCoord2f(u0, v0);
-  glVertex3f(w, h, d);
-  glTexCoord2f(u1, v0);
-  glVertex3f(-w, h, d);
-  glTexCoord2f(u1, v1);
-  glVertex3f(-w, -h, d);
-  glTexCoord2f(u0, v1);
-  glVertex3f(w, -h, d);
-  glEnd();
-
-  if (backTexture) backTexture->bindTexture(0);
-  glBegin(GL_QUADS);
-  glNormal3f(0, 0, -1);
-  glTexCoord2f(u1, v0);
-  glVertex3f(w, h, -d);
-  glTexCoord2f(u1, v1);
-  glVertex3f(w, -h, -d);
-  glTexCoord2f(u0, v1);
-  glVertex3f(-w, -h, -d);
-  glTexCoord2f(u0, v0);
-  glVertex3f(-w, h, -d);
-  glEnd();
+  const TextureRect cell{cellU, cellV, 0.1f, 0.125f};
+  drawBoxPictureFace(BoxFace::Front, width, height, depth, cell, frontTexture);
+  drawBoxPictureFace(BoxFace::Back, width, height, depth, cell, backTexture);
 
   // The rims: top, right and left keep the last texture coordinate given.
   glBegin(GL_QUADS);

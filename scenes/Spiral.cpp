@@ -9,6 +9,7 @@
 //   t 0.9  .. 1     title fades out
 #include "geometry/Meshes.h"
 #include "geometry/Shapes.h"
+#include "platform/Gl.h"
 #include "render/BitmapFont.h"
 #include "render/GlState.h"
 #include "render/Glow.h"
@@ -16,9 +17,6 @@
 #include "scenes/Helix.h"
 #include "scenes/Scenes.h"
 #include "scenes/ScreenFade.h"
-
-#include <SDL_opengl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 

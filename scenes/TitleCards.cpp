@@ -5,6 +5,7 @@
 // frame the picture and the frame fades in and out in each card's own colours. The cards differ
 // only in the design table below.
 #include "geometry/Shapes.h"
+#include "platform/Gl.h"
 #include "render/BitmapFont.h"
 #include "render/GlState.h"
 #include "render/Glow.h"
@@ -12,11 +13,8 @@
 #include "render/Light.h"
 #include "render/Texture.h"
 #include "scenes/Scenes.h"
+#include "scenes/SharedLists.h"
 #include "scenes/TitleCardParts.h"
-#include "shell/SharedLists.h"
-
-#include <GL/glu.h>
-#include <SDL_opengl.h>
 
 #include <cmath>
 
@@ -164,11 +162,15 @@ struct TitleCard {
   }
 };
 
-void playTitleCard(TitleCard& card, const CardDesign& design, int8_t mode, float t) {
+// Card k of the four (Shift k + 1): its state is made at its first call, its preparation in
+// slot order, as a scene's own is.
+template <int k>
+void playTitleCard(int8_t mode, float t) {
+  static TitleCard card;
   if (mode == 0)
-    card.prepare(design);
+    card.prepare(cardDesigns[k]);
   else if (mode == 1)
-    card.drawFrame(design, t);
+    card.drawFrame(cardDesigns[k], t);
 }
 
 }  // namespace
@@ -205,22 +207,7 @@ CardCamera placeCardCamera(const CardDesign& design, KeyTrack& cameraTrack, floa
   return camera;
 }
 
-void titleCard1(int8_t mode, float t) {
-  static TitleCard card;
-  playTitleCard(card, cardDesigns[0], mode, t);
-}
-
-void titleCard2(int8_t mode, float t) {
-  static TitleCard card;
-  playTitleCard(card, cardDesigns[1], mode, t);
-}
-
-void titleCard3(int8_t mode, float t) {
-  static TitleCard card;
-  playTitleCard(card, cardDesigns[2], mode, t);
-}
-
-void titleCard4(int8_t mode, float t) {
-  static TitleCard card;
-  playTitleCard(card, cardDesigns[3], mode, t);
-}
+void titleCard1(int8_t mode, float t) { playTitleCard<0>(mode, t); }
+void titleCard2(int8_t mode, float t) { playTitleCard<1>(mode, t); }
+void titleCard3(int8_t mode, float t) { playTitleCard<2>(mode, t); }
+void titleCard4(int8_t mode, float t) { playTitleCard<3>(mode, t); }

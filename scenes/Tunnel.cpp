@@ -8,15 +8,13 @@
 //   t 0.5 .. 1.0   tunnel with the pipe, the eye along the tube; the roll from 0.7
 #include "scenes/Tunnel.h"
 
+#include "platform/Gl.h"
 #include "render/BitmapFont.h"
 #include "render/GlState.h"
 #include "render/Glow.h"
 #include "render/Texture.h"
 #include "scenes/Scenes.h"
-#include "shell/SharedLists.h"
-
-#include <GL/glu.h>
-#include <SDL_opengl.h>
+#include "scenes/SharedLists.h"
 
 #include <cmath>
 

@@ -1,15 +1,14 @@
 #include "shell/Bench.h"
 
 #include "platform/Clock.h"
-#include "render/GlowShaders.h"
 #include "platform/Display.h"
+#include "platform/Gl.h"
 #include "platform/GlProcs.h"
 #include "platform/ProcessTime.h"
+#include "render/GlowShaders.h"
 #include "shell/DemoWindow.h"
 #include "shell/Show.h"
 #include "shell/Timeline.h"
-
-#include <SDL_opengl.h>
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,8 @@
 #include "shell/DemoWindow.h"
 
+#include "platform/Gl.h"
 #include "platform/MessageBox.h"
 #include "render/PictureScale.h"
-
-#include <SDL_opengl.h>
-#include <GL/glu.h>
 
 #include <cstdint>
 

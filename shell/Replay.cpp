@@ -1,9 +1,8 @@
 #include "shell/Replay.h"
 
+#include "platform/Gl.h"
 #include "render/Light.h"
-#include "shell/SharedLists.h"
-
-#include <SDL_opengl.h>
+#include "scenes/SharedLists.h"
 
 #include <cstdint>
 

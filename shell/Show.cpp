@@ -1,5 +1,6 @@
 #include "shell/Show.h"
 
+#include "platform/Gl.h"
 #include "platform/GlProcs.h"
 #include "platform/MessageBox.h"
 #include "render/PictureScale.h"

@@ -1,10 +1,9 @@
 #include "shell/Timeline.h"
 
 #include "platform/Clock.h"
-#include "scenes/Scenes.h"
 #include "platform/Events.h"
-
-#include <SDL_opengl.h>
+#include "platform/Gl.h"
+#include "scenes/Scenes.h"
 
 #include <cstdio>
 

@@ -283,9 +283,10 @@ TEST_F(BitmapFontTest, ReleasingIsSafeTwiceAndWithoutAContext) {
   ASSERT_NE(lists, 0u);
 
   // As at exit, once the context is gone: nothing but forgetting the lists.
-  SDL_GL_MakeCurrent(screen.window, nullptr);
+  SDL_Window* window = static_cast<SDL_Window*>(screen.window);
+  SDL_GL_MakeCurrent(window, nullptr);
   font.releaseFont();
-  SDL_GL_MakeCurrent(screen.window, static_cast<SDL_GLContext>(screen.context));
+  SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(screen.context));
   EXPECT_EQ(font.base, 0u);
   EXPECT_TRUE(glIsList(lists));
   glDeleteLists(lists, 96);

@@ -182,7 +182,7 @@ TEST_F(GlowShaderTest, BlurMatchesTheGlOnePathAndLeavesItsState) {
       EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "level " << int(level);
       if (shaders == 1) {
         const bool packed = depthPasses && side % 4 == 0;
-        EXPECT_EQ(int(lastBlurRoute()), int(packed ? BlurRoute::Packed : BlurRoute::PerPixel))
+        EXPECT_EQ(int(blurRouteHook().last), int(packed ? BlurRoute::Packed : BlurRoute::PerPixel))
             << "side " << side;
       }
     }
@@ -211,7 +211,7 @@ TEST_F(GlowShaderTest, PackedBlurGivesThePixelByPixelBytes) {
     for (uint8_t level : {1, 4}) {
       std::vector<unsigned char> pictures[2];
       for (int packed = 0; packed < 2; ++packed) {
-        allowPackedBlur(packed == 1);
+        blurRouteHook().packedAllowed = packed == 1;
         glViewport(0, 0, 800, 600);
         Texture target = createRenderTarget(side, side, 1);
         target.beginCapture(0, 0, 0, 1);
@@ -229,10 +229,10 @@ TEST_F(GlowShaderTest, PackedBlurGivesThePixelByPixelBytes) {
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
         glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-        EXPECT_EQ(int(lastBlurRoute()), int(packed ? BlurRoute::Packed : BlurRoute::PerPixel));
+        EXPECT_EQ(int(blurRouteHook().last), int(packed ? BlurRoute::Packed : BlurRoute::PerPixel));
         pictures[packed] = textureBytes(target);
       }
-      allowPackedBlur(true);
+      blurRouteHook().packedAllowed = true;
       if (side == 460) {
         // Shifts of 9.2 pixels have no exact binary fraction: a value that falls on half a
         // level may round either way in the two programs. One level at most, on a handful.

@@ -7,8 +7,8 @@
 #include "scenes/Greetings.h"
 #include "scenes/MarkerField.h"
 #include "scenes/Scenes.h"
+#include "scenes/SharedLists.h"
 #include "shell/Preparation.h"
-#include "shell/SharedLists.h"
 #include "tests/GlTestContext.h"
 #include "tests/SceneFeedback.h"
 

@@ -6,8 +6,8 @@
 #include "render/Texture.h"
 #include "scenes/OpeningParts.h"
 #include "scenes/Scenes.h"
+#include "scenes/SharedLists.h"
 #include "shell/Preparation.h"
-#include "shell/SharedLists.h"
 #include "tests/GlTestContext.h"
 
 #include <SDL_opengl.h>

@@ -3,8 +3,8 @@
 #include "render/GlState.h"
 #include "render/Light.h"
 #include "render/Texture.h"
+#include "scenes/SharedLists.h"
 #include "shell/Preparation.h"
-#include "shell/SharedLists.h"
 #include "shell/Timeline.h"
 #include "tests/Feedback.h"
 #include "tests/GlTestContext.h"
@@ -45,7 +45,6 @@ bool isBlack(const std::array<int, 3>& c) { return c[0] + c[1] + c[2] == 0; }
 }  // namespace
 
 TEST_F(Preparation, LeavesTheDefaultsScenesTakeForGranted) {
-  lightCounter = 0;  // the show's one light is its first; other suites may have made some
   glClearColor(0.5f, 0.5f, 0.5f, 0.5f);
   prepareStartup();
 

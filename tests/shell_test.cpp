@@ -1,16 +1,16 @@
 // The shell around the frame loop: the pump's ways of ending, the music's silent failure, the
 // data-folder rule, and the program's exits when it cannot show anything.
+#include "platform/Clock.h"
+#include "scenes/SharedLists.h"
 #include "shell/DataDir.h"
 #include "shell/DemoWindow.h"
 #include "shell/MusicTrack.h"
 #include "shell/Options.h"
 #include "shell/Preparation.h"
-#include "shell/SharedLists.h"
 #include "shell/LivePlay.h"
 #include "shell/Replay.h"
 #include "shell/Show.h"
 #include "shell/Timeline.h"
-#include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/GlTestContext.h"
 

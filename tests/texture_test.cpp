@@ -175,9 +175,10 @@ TEST_F(TextureTest, MovesAndReleasesWithoutContext) {
   late.bindTexture(0);
   unbindTexture();
   Screen& screen = glTestScreen();
-  ASSERT_EQ(SDL_GL_MakeCurrent(screen.window, nullptr), 0);
+  SDL_Window* window = static_cast<SDL_Window*>(screen.window);
+  ASSERT_EQ(SDL_GL_MakeCurrent(window, nullptr), 0);
   late.releaseTexture();
-  ASSERT_EQ(SDL_GL_MakeCurrent(screen.window, static_cast<SDL_GLContext>(screen.context)), 0);
+  ASSERT_EQ(SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(screen.context)), 0);
   EXPECT_EQ(late.names, nullptr);
   EXPECT_TRUE(glIsTexture(lateName));
   glDeleteTextures(1, &lateName);

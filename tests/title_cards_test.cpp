@@ -6,9 +6,9 @@
 #include "render/KeyTrack.h"
 #include "render/Light.h"
 #include "scenes/Scenes.h"
+#include "scenes/SharedLists.h"
 #include "scenes/TitleCardParts.h"
 #include "shell/Preparation.h"
-#include "shell/SharedLists.h"
 #include "shell/Timeline.h"
 #include "tests/GlTestContext.h"
 

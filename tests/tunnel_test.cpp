@@ -2,13 +2,13 @@
 // the camera's roll, the text interlude's windows on screen and the state it leaves behind, and
 // the text page's bands checked against the printed lines.
 #include "render/BitmapFont.h"
-#include "render/Glow.h"
 #include "render/GlState.h"
+#include "render/Glow.h"
 #include "render/Texture.h"
 #include "scenes/Scenes.h"
+#include "scenes/SharedLists.h"
 #include "scenes/Tunnel.h"
 #include "shell/Preparation.h"
-#include "shell/SharedLists.h"
 #include "tests/Feedback.h"
 #include "tests/GlTestContext.h"
 #include "tests/SceneChecks.h"

@@ -3,6 +3,7 @@
 // shape is drawn with its copies shifted by the picture size, and every blur and
 // noise wraps too.
 #include "tools/paint/pictures.h"
+#include "tools/xorshift32.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,12 +20,7 @@ struct Rng {
 
 uint32_t nextRandom(Rng& rng)
 {
-    uint32_t x = rng.state;
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    rng.state = x;
-    return x;
+    return xorshift32(rng.state);
 }
 
 int randomBelow(Rng& rng, int n)

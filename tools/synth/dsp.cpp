@@ -1,4 +1,5 @@
 #include "tools/synth/dsp.h"
+#include "tools/xorshift32.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,12 +11,7 @@ double midiToHz(double note)
 
 float noiseSample(Noise& n)
 {
-    uint32_t x = n.state;
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    n.state = x;
-    return float(int32_t(x)) * (1.0f / 2147483648.0f);
+    return float(int32_t(xorshift32(n.state))) * (1.0f / 2147483648.0f);
 }
 
 // Polynomial band-limited step: smooths the jump of a discontinuity over one sample each side.

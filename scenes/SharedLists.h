@@ -1,10 +1,19 @@
 #pragma once
-#include <SDL_opengl.h>
+#include "platform/Gl.h"
 
 struct Light;
 
-// Made once by the start-up preparation and kept for the whole run; scenes read them.
-extern Light* sceneLight;  // GL_LIGHT0, enabled, at (0, 0, 0, 0) until a scene places it
+// The light and the display lists several scenes share. The start-up preparation
+// (shell/Preparation.h) makes them once, with the context current, and they stay for the
+// whole run; scenes read them.
+
+// The scene light: GL_LIGHT0, enabled, at (0, 0, 0, 0) until a scene places it.
+extern Light* sceneLight;
+// Makes the scene light. Lights number from GL_LIGHT0 again, so it is GL_LIGHT0 whatever was
+// made before (an earlier preparation's light, which it replaces, included).
+void makeSceneLight();
+// Compiles the lists below (and loads the marker's texture).
+void buildSharedLists();
 
 // Black lathed spindle (y from 500 to -500) with an additive wireframe and 40 cyan latitude
 // rings. Calling it leaves lighting and culling on, blending off, the colour white and the
