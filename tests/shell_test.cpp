@@ -155,8 +155,9 @@ TEST(DataFolder, MovesToTheFirstFolderThatHasData) {
 TEST(Program, ShotWritesAFullSizePictureWithNoDisplay) {
   std::string png = std::string(KELVARN_TEST_TMP) + "/shot.png";
   std::remove(png.c_str());
-  ProgramRun r = runProgram("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " +
-                     std::string(KELVARN_BINARY) + " --shot 1000 " + png);
+  ProgramRun r = runProgram("cd " + std::string(KELVARN_TEST_TMP) +
+                            " && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " +
+                            std::string(KELVARN_BINARY) + " --shot 1000 shot.png");
   EXPECT_EQ(r.status, 0) << r.err;
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
