@@ -54,7 +54,7 @@ std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Option
   std::snprintf(from, sizeof from, "%.3f", o.fromMs / 1000.0);
   std::snprintf(length, sizeof length, "%.3f", seconds);
   // H.264 gets the frame already turned upright into YUV (FrameYuv); the rest the GL's BGRA.
-  bool h264 = !folder;
+  bool h264 = !folder && !o.lossless;
   std::vector<std::string> a = {ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
                                 "-f", "rawvideo", "-pix_fmt", h264 ? "yuv420p" : "bgr0",
                                 "-video_size", size,
@@ -65,6 +65,17 @@ std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Option
   if (folder) {
     a.insert(a.end(), {"-map", "0:v", "-vf", "vflip", dir + "/frame%06d.png"});
     if (withMusic) a.insert(a.end(), {"-map", "1:a", "-c:a", "pcm_s16le", dir + "/audio.wav"});
+    return a;
+  }
+  if (o.lossless) {
+    // Archival: FFV1 stores the frame's own RGB bytes, each frame on its own with checksummed
+    // slices, and FLAC the decoded music, sample for sample.
+    a.insert(a.end(), {"-map", "0:v", "-vf", "vflip", "-c:v", "ffv1", "-level", "3", "-g", "1",
+                       "-slices", "16", "-slicecrc", "1", "-pix_fmt", "bgr0", "-colorspace", "rgb",
+                       "-color_primaries", "bt709", "-color_trc", "iec61966-2-1",
+                       "-color_range", "pc"});
+    if (withMusic) a.insert(a.end(), {"-map", "1:a", "-c:a", "flac", "-shortest"});
+    a.push_back(o.captureFile);
     return a;
   }
   // The container and the H.264 stream both declare how the frame was turned into YUV, so that
@@ -114,6 +125,11 @@ int captureShow(const Options& o) {
     return exitUsage;
   }
   bool folder = endsWith(o.captureFile, "/") || isFolder(o.captureFile);
+  if (folder && o.lossless) {
+    std::fprintf(stderr, "kelvarn: --lossless writes a .mkv file, and %s is a folder\n",
+                 o.captureFile.c_str());
+    return exitUsage;
+  }
   std::string why;
   if (!outputWritable(o.captureFile, folder, &why)) {
     std::fprintf(stderr, "kelvarn: %s\n", why.c_str());
@@ -123,11 +139,10 @@ int captureShow(const Options& o) {
   int failed = 0;
   if (!openOffscreenShow(window, o, &failed)) return failed;
 
-  bool h264 = !folder;
+  bool h264 = !folder && !o.lossless;
   if (h264 && (window.screen.frameWidth % 2 || window.screen.frameHeight % 2)) {
-    std::fprintf(stderr, "kelvarn: H.264 needs an even frame size, not %dx%d (a folder of PNGs "
-                 "takes any)\n", window.screen.frameWidth,
-                 window.screen.frameHeight);
+    std::fprintf(stderr, "kelvarn: H.264 needs an even frame size, not %dx%d (--lossless or a "
+                 "folder of PNGs takes any)\n", window.screen.frameWidth, window.screen.frameHeight);
     closeShow(window);
     return exitUsage;
   }

@@ -76,6 +76,7 @@ const char* optionsHelp() {
          "  --loop              start again from 0 after the end, until Escape\n"
          "  --capture FILE      render the show offline to FILE (.mp4 or .mkv: H.264 and AAC;\n"
          "                      an existing folder or a name ending in /: PNG frames and a WAV)\n"
+         "    --lossless        FILE.mkv keeps every pixel: FFV1 RGB and FLAC, for archiving\n"
          "    --fps N           frames per second of the capture (default 60; N/D allowed,\n"
          "                      e.g. 60000/1001)\n"
          "    --from MS         first moment captured (default 0)\n"
@@ -150,6 +151,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
         *error = "--capture needs a file name";
         return false;
       }
+    } else if (!std::strcmp(a, "--lossless")) {
+      o.lossless = true;
     } else if (!std::strcmp(a, "--fps")) {
       if (!need(1)) return false;
       if (!parseRate(argv[i + 1], &o.fpsNum, &o.fpsDen)) {
@@ -208,6 +211,11 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
   }
   if (o.benchCompare && (!o.bench || o.fixedFunction)) {
     *error = "--compare goes with --bench, and without --fixed-function (it times both paths)";
+    return false;
+  }
+  const std::string& file = o.captureFile;
+  if (o.lossless && (!o.capture || file.size() < 4 || file.compare(file.size() - 4, 4, ".mkv"))) {
+    *error = "--lossless goes with --capture FILE.mkv";
     return false;
   }
   if (o.capture && o.fromMs > o.toMs) {

@@ -18,6 +18,7 @@ struct Options {
   uint32_t seekMs = 0;
   bool capture = false;   // render offline to a video file (or a folder of PNGs plus a WAV)
   std::string captureFile;
+  bool lossless = false;  // --capture to .mkv: every pixel kept (FFV1) and the sound as FLAC
   uint32_t fpsNum = 60;
   uint32_t fpsDen = 1;
   uint32_t fromMs = 0;

@@ -81,6 +81,7 @@ TEST(Capture, RefusesBadRequestsBeforeRendering) {
       {"--capture " + testTmp("x.mp4") + " --to 999999", "--to"},
       {"--capture /proc/no-such-dir/x.mp4", "cannot write"},
       {"--capture " + testTmp("x.avi"), ".mp4"},
+      {"--capture " + testTmp("x.mp4") + " --lossless", "--lossless goes with"},
       {"--capture " + testTmp("odd.mp4") + " --resolution 801x600", "even frame size"},
   };
   for (const Case& c : cases) {
@@ -112,6 +113,19 @@ TEST(Capture, ColoursComeBackAsTheTagsSay) {
     for (size_t i = 0; i < a.size(); ++i) bias[i % 3] += (int(a[i]) - int(b[i])) * 3.0 / a.size();
     for (double channel : bias) EXPECT_LE(std::abs(channel), 1.5) << size << ": " << channel;
   }
+}
+
+TEST(Capture, LosslessKeepsEveryPixel) {
+  std::string file = testTmp("archive.mkv"), shot = testTmp("archive.png");
+  ASSERT_EQ(runKelvarn("env -u DISPLAY KELVARN --capture " + file +
+                       " --lossless --from 32000 --to 32100 --fps 10").status, 0);
+  std::vector<unsigned char> frames = decodedRgb(file, ""), shots;
+  for (std::string ms : {"32000", "32100"}) {
+    ASSERT_EQ(runKelvarn("env -u DISPLAY KELVARN --shot " + ms + " " + shot).status, 0);
+    std::vector<unsigned char> picture = decodedRgb(shot, "");
+    shots.insert(shots.end(), picture.begin(), picture.end());
+  }
+  EXPECT_TRUE(frames == shots) << frames.size() << " bytes decoded";
 }
 
 TEST(Capture, EncoderDyingMidwayIsAnErrorNotAHang) {
