@@ -8,6 +8,7 @@
 #include "shell/Catchup.h"
 #include "shell/DemoWindow.h"
 #include "shell/MusicTrack.h"
+#include "shell/FrameYuv.h"
 #include "shell/Show.h"
 #include "shell/Timeline.h"
 
@@ -40,6 +41,11 @@ bool outputWritable(const std::string& file, bool folder, std::string* why) {
   return canWriteFile(file, why);
 }
 
+// The H.264 capture's matrix: BT.709 for HD frames, BT.601 below, as players guess for video
+// that carries no tags (1280 columns or more than 576 lines count as HD). The show's colours are
+// sRGB, whose primaries are BT.709's, whichever matrix carries them.
+bool hdFrame(const Screen& s) { return s.frameWidth >= 1280 || s.frameHeight > 576; }
+
 std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Options& o, bool folder,
                                          double seconds, bool withMusic, const Screen& screen) {
   char rate[32], from[32], length[32], size[32];
@@ -47,8 +53,11 @@ std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Option
   std::snprintf(rate, sizeof rate, "%u/%u", o.fpsNum, o.fpsDen);
   std::snprintf(from, sizeof from, "%.3f", o.fromMs / 1000.0);
   std::snprintf(length, sizeof length, "%.3f", seconds);
+  // H.264 gets the frame already turned upright into YUV (FrameYuv); the rest the GL's BGRA.
+  bool h264 = !folder && !o.lossless;
   std::vector<std::string> a = {ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-                                "-f", "rawvideo", "-pix_fmt", "bgr0", "-video_size", size,
+                                "-f", "rawvideo", "-pix_fmt", h264 ? "yuv420p" : "bgr0",
+                                "-video_size", size,
                                 "-framerate", rate, "-i", "pipe:0"};
   if (withMusic) a.insert(a.end(), {"-ss", from, "-t", length, "-i", showMusicPath});
   std::string dir = o.captureFile;
@@ -58,8 +67,24 @@ std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const Option
     if (withMusic) a.insert(a.end(), {"-map", "1:a", "-c:a", "pcm_s16le", dir + "/audio.wav"});
     return a;
   }
-  a.insert(a.end(), {"-map", "0:v", "-vf", "vflip", "-c:v", "libx264", "-preset", "ultrafast",
-                     "-tune", "animation", "-crf", "18", "-pix_fmt", "yuv420p"});
+  if (o.lossless) {
+    // Archival: FFV1 stores the frame's own RGB bytes, each frame on its own with checksummed
+    // slices, and FLAC the decoded music, sample for sample.
+    a.insert(a.end(), {"-map", "0:v", "-vf", "vflip", "-c:v", "ffv1", "-level", "3", "-g", "1",
+                       "-slices", "16", "-slicecrc", "1", "-pix_fmt", "bgr0", "-colorspace", "rgb",
+                       "-color_primaries", "bt709", "-color_trc", "iec61966-2-1",
+                       "-color_range", "pc"});
+    if (withMusic) a.insert(a.end(), {"-map", "1:a", "-c:a", "flac", "-shortest"});
+    a.push_back(o.captureFile);
+    return a;
+  }
+  // The container and the H.264 stream both declare how the frame was turned into YUV, so that
+  // every player turns it back the same way. medium at CRF 18: less than half the size of
+  // ultrafast's at a closer picture, for about nine times the encoder's time (docs/capture.md).
+  a.insert(a.end(), {"-map", "0:v", "-c:v", "libx264", "-preset", "medium", "-tune", "animation",
+                     "-crf", "18", "-colorspace", hdFrame(screen) ? "bt709" : "smpte170m",
+                     "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv",
+                     "-chroma_sample_location", "center"});
   // -shortest: a capture stopped early keeps its sound as long as its picture.
   if (withMusic) a.insert(a.end(), {"-map", "1:a", "-c:a", "aac", "-b:a", "192k", "-shortest"});
   if (endsWith(o.captureFile, ".mp4")) a.insert(a.end(), {"-movflags", "+faststart"});
@@ -101,6 +126,11 @@ int captureShow(const Options& o) {
     return exitUsage;
   }
   bool folder = endsWith(o.captureFile, "/") || isFolder(o.captureFile);
+  if (folder && o.lossless) {
+    std::fprintf(stderr, "kelvarn: --lossless writes a .mkv file, and %s is a folder\n",
+                 o.captureFile.c_str());
+    return exitUsage;
+  }
   std::string why;
   if (!outputWritable(o.captureFile, folder, &why)) {
     std::fprintf(stderr, "kelvarn: %s\n", why.c_str());
@@ -110,6 +140,13 @@ int captureShow(const Options& o) {
   int failed = 0;
   if (!openOffscreenShow(window, o, &failed)) return failed;
 
+  bool h264 = !folder && !o.lossless;
+  if (h264 && (window.screen.frameWidth % 2 || window.screen.frameHeight % 2)) {
+    std::fprintf(stderr, "kelvarn: H.264 needs an even frame size, not %dx%d (--lossless or a "
+                 "folder of PNGs takes any)\n", window.screen.frameWidth, window.screen.frameHeight);
+    closeShow(window);
+    return exitUsage;
+  }
   uint32_t total = captureFrameCount(o.fromMs, o.toMs, o.fpsNum, o.fpsDen);
   double seconds = static_cast<double>(total) * o.fpsDen / o.fpsNum;
   bool withMusic = pathExists(showMusicPath);
@@ -124,6 +161,7 @@ int captureShow(const Options& o) {
 
   // Zeros: the bars around the picture stay black, as only the picture is read into it.
   std::vector<unsigned char> frame(size_t(window.screen.frameWidth) * window.screen.frameHeight * 4);
+  FrameYuv yuv;
   double started = steadyMs(), lastShown = 0.0;
   uint32_t done = 0;
   bool pipeBroken = false;
@@ -135,8 +173,11 @@ int captureShow(const Options& o) {
       setVirtualClock(elapsed);
       frameCallback();
     }
-    readScreenPixelsBgra(window.screen, frame.data());  // ffmpeg turns it upright
-    if (!writeToProcess(encoder, frame.data(), frame.size())) {
+    readScreenPixelsBgra(window.screen, frame.data());  // upside down: turned by FrameYuv or ffmpeg
+    if (h264) convertFrameYuv(frame.data(), window.screen.frameWidth, window.screen.frameHeight,
+                              hdFrame(window.screen) ? bt709Matrix : bt601Matrix, yuv);
+    const std::vector<unsigned char>& sent = h264 ? yuv.planes : frame;
+    if (!writeToProcess(encoder, sent.data(), sent.size())) {
       pipeBroken = true;
       break;
     }

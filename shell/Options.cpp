@@ -121,14 +121,18 @@ const OptionRow rows[] = {
     {"--loop", "", 0, false, "start again from 0 after the end, until Escape",
      [](Options& o, V, E) { o.loop = true; return true; }},
     {"--capture", "FILE", 1, false,
-     "render the show offline to FILE (.mp4 or .mkv: H.264 and AAC;\n"
-     "an existing folder or a name ending in /: PNG frames and a WAV)",
+     "render the show offline to FILE (.mp4 or .mkv: H.264 and AAC, colours\n"
+     "tagged; an existing folder or a name ending in /: PNG frames and a WAV)",
      [](Options& o, V v, E e) {
        o.captureFile = v[0];
        if (!o.captureFile.empty()) return chooseRun(o, RunMode::Capture, e);
        *e = "--capture needs a file name";
        return false;
      }},
+    {"--lossless", "", 0, true,
+     "with FILE.mkv: keep every pixel (FFV1 in RGB) and the sound (FLAC),\n"
+     "for archiving",
+     [](Options& o, V, E) { o.lossless = true; return true; }},
     {"--fps", "N", 1, true,
      "frames per second of --capture and --soak (default 60; 1 to 1000;\n"
      "N/D allowed, e.g. 60000/1001)",
@@ -242,6 +246,12 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
   if (check && *check && std::strcmp(check, "0") != 0) o.glCheck = true;
   if (o.benchCompare && (o.run != RunMode::Bench || o.fixedFunction)) {
     *error = "--compare goes with --bench, and without --fixed-function (it times both paths)";
+    return false;
+  }
+  const std::string& file = o.captureFile;
+  bool mkv = file.size() >= 4 && file.compare(file.size() - 4, 4, ".mkv") == 0;
+  if (o.lossless && (o.run != RunMode::Capture || !mkv)) {
+    *error = "--lossless goes with --capture FILE.mkv";
     return false;
   }
   if (o.run == RunMode::Capture && o.fromMs > o.toMs) {

@@ -32,6 +32,7 @@ struct Options {
   uint32_t stepMs = 100;  // catch-up step inside the target slot
   uint32_t seekMs = 0;
   std::string captureFile;
+  bool lossless = false;  // --capture to .mkv: every pixel kept (FFV1) and the sound as FLAC
   uint32_t fpsNum = 60;
   uint32_t fpsDen = 1;
   uint32_t fromMs = 0;
