@@ -68,11 +68,14 @@ void armOsd() {
 void updateOsd() {
   bool due = live.osdArmed &&
              (live.clock.paused || int32_t(live.osdUntil - live.clock.lastWall) > 0);
-  if (due)
+  if (due) {
     showOnScreenLine(osdText().c_str());
-  else
-    hideOnScreenLine();
-  if (!due) live.osdArmed = false;
+    return;
+  }
+  hideOnScreenLine();
+  // Every text the line showed is cached as a texture: let them go with it.
+  releaseOnScreenLine();
+  live.osdArmed = false;
 }
 
 // Shows the picture as it stands (paused, or drawn by a seek), with the line if it is due.
