@@ -1,6 +1,6 @@
 #include "render/JpgTextureImage.h"
 
-#include "platform/Gl.h"
+#include "render/PictureStretch.h"
 
 #include <cmath>
 #include <cstddef>
@@ -10,23 +10,6 @@ namespace {
 bool fail(std::string* why, const char* reason) {
   if (why) *why = reason;
   return false;
-}
-
-// Stretches the whole picture to width x height with GLU, reading and writing packed rows.
-bool stretchPicture(const JpegPicture& picture, int width, int height, unsigned char* out) {
-  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-  glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-  glPixelStorei(GL_PACK_SKIP_ROWS, 0);
-  glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
-  const GLint result = gluScaleImage(GL_RGB, picture.width, picture.height, GL_UNSIGNED_BYTE,
-                                     picture.rgb.get(), width, height, GL_UNSIGNED_BYTE, out);
-  glPopClientAttrib();
-  return result == 0;
 }
 
 // Texture rows keep the picture's top row first; each row runs from its rightmost pixel.
@@ -60,8 +43,8 @@ bool makeJpgTextureImage(JpegPicture& picture, int maxSize, JpgTextureImage& ima
   std::unique_ptr<unsigned char[]> stretched = allocateZeroed(bytes);
   std::unique_ptr<unsigned char[]> staging = allocateZeroed(bytes);
   if (!stretched || !staging) return fail(why, "out of memory");
-  if (!stretchPicture(picture, targetWidth, targetHeight, stretched.get()))
-    return fail(why, "cannot scale the picture");
+  stretchPicture(picture.rgb.get(), picture.width, picture.height, stretched.get(), targetWidth,
+                 targetHeight);
   picture.rgb.reset();
   mirrorRows(stretched.get(), targetWidth, targetHeight, staging.get());
   image.width = targetWidth;

@@ -18,9 +18,7 @@ int jpgTextureSide(int side, int maxSize);
 
 // Stretches the whole decoded picture to jpgTextureSide of each side (maxSize being the GL's
 // largest texture) and lays it out as above. The picture's pixels are freed once stretched.
-// False with the reason in *why when memory runs out or the stretch fails.
-//
-// The stretch is GLU's gluScaleImage, which reads the pixel-store state with glGetIntegerv:
-// something must answer those queries (a current GL context in the show).
+// False with the reason in *why when memory runs out. The stretch is stretchPicture's box
+// filter and needs no GL context.
 bool makeJpgTextureImage(JpegPicture& picture, int maxSize, JpgTextureImage& image,
                          std::string* why);

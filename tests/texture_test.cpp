@@ -1,4 +1,5 @@
 #include "render/GlState.h"
+#include "render/PictureStretch.h"
 #include "render/Texture.h"
 #include "tests/GlTestContext.h"
 
@@ -206,6 +207,32 @@ TEST_F(TextureTest, PictureSidesRoundToNearerPowerOfTwo) {
     EXPECT_EQ(static_cast<GLuint>(bound), texture.names[0]) << "slot 0 stays bound";
     EXPECT_EQ(boundTextureSize(), std::make_pair(c.wantWidth, c.wantHeight)) << name;
     EXPECT_EQ(texture.width, 0) << "a picture is not a render target";
+  }
+}
+
+// The stretch gives GLU's gluScaleImage bytes exactly: growing (boxes wrapping at the edges),
+// shrinking, mixed, an exact halving and an unchanged size, over noise.
+TEST_F(TextureTest, PictureStretchMatchesGluScaleImage) {
+  struct Case {
+    int inWidth, inHeight, outWidth, outHeight;
+  };
+  unsigned seed = 12345;
+  for (const Case c : {Case{800, 600, 1024, 512}, Case{256, 256, 256, 256},
+                       Case{300, 200, 256, 256}, Case{64, 48, 32, 24}, Case{5, 7, 16, 4},
+                       Case{1000, 3, 8, 1}}) {
+    std::vector<unsigned char> in(static_cast<size_t>(c.inWidth) * c.inHeight * 3);
+    for (unsigned char& byte : in)
+      byte = static_cast<unsigned char>((seed = seed * 1103515245 + 12345) >> 16);
+    const size_t outBytes = static_cast<size_t>(c.outWidth) * c.outHeight * 3;
+    std::vector<unsigned char> glu(outBytes), ours(outBytes);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    ASSERT_EQ(gluScaleImage(GL_RGB, c.inWidth, c.inHeight, GL_UNSIGNED_BYTE, in.data(),
+                            c.outWidth, c.outHeight, GL_UNSIGNED_BYTE, glu.data()),
+              0);
+    stretchPicture(in.data(), c.inWidth, c.inHeight, ours.data(), c.outWidth, c.outHeight);
+    EXPECT_EQ(ours, glu) << c.inWidth << "x" << c.inHeight << " -> " << c.outWidth << "x"
+                         << c.outHeight;
   }
 }
 
