@@ -6,3 +6,4 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <GL/glu.h>
+#include "platform/GlCalls.h"

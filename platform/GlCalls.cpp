@@ -1,0 +1,49 @@
+// The table of GL 1.1 and GLU entry points, and which renderer fills it.
+#define KELVARN_SYSTEM_GL
+#include "platform/Gl.h"
+
+#include "platform/ShaderGl.h"
+
+GlCalls glCalls = {
+#define KELVARN_GL_SYSTEM_ENTRY(type, entry, name, params) &::name,
+    KELVARN_GL_CALLS(KELVARN_GL_SYSTEM_ENTRY)
+#undef KELVARN_GL_SYSTEM_ENTRY
+};
+
+namespace {
+struct RendererChoice {
+  GlRenderer chosen = GlRenderer::Reference;
+  bool shaderActive = false;
+};
+RendererChoice choice;
+
+GlCalls systemCalls() {
+  GlCalls calls = {
+#define KELVARN_GL_SYSTEM_ENTRY(type, entry, name, params) &::name,
+      KELVARN_GL_CALLS(KELVARN_GL_SYSTEM_ENTRY)
+#undef KELVARN_GL_SYSTEM_ENTRY
+  };
+  return calls;
+}
+}  // namespace
+
+void chooseGlRenderer(GlRenderer renderer) { choice.chosen = renderer; }
+
+GlRenderer chosenGlRenderer() { return choice.chosen; }
+
+bool startGlCalls(const char** why) {
+  stopGlCalls();
+  if (choice.chosen == GlRenderer::Reference) return true;
+  if (!startShaderGl(choice.chosen == GlRenderer::Es, why)) return false;
+  fillShaderGlCalls(glCalls);
+  choice.shaderActive = true;
+  return true;
+}
+
+void stopGlCalls() {
+  if (choice.shaderActive) stopShaderGl();
+  choice.shaderActive = false;
+  glCalls = systemCalls();
+}
+
+bool shaderRendererActive() { return choice.shaderActive; }
