@@ -92,6 +92,16 @@
   X(void, bitmap, glBitmap,                                                                     \
     (GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLfloat xmove, GLfloat ymove, \
      const GLubyte* bits))                                                                      \
+  X(void, blendFunc, glBlendFunc, (GLenum src, GLenum dst))                                    \
+  X(void, depthMask, glDepthMask, (GLboolean on))                                               \
+  X(void, depthFunc, glDepthFunc, (GLenum func))                                                \
+  X(void, colorMask, glColorMask, (GLboolean r, GLboolean g, GLboolean b, GLboolean a))         \
+  X(void, cullFace, glCullFace, (GLenum face))                                                  \
+  X(void, polygonOffset, glPolygonOffset, (GLfloat factor, GLfloat units))                      \
+  X(void, viewport, glViewport, (GLint x, GLint y, GLsizei width, GLsizei height))              \
+  X(void, clearColor, glClearColor, (GLfloat r, GLfloat g, GLfloat b, GLfloat a))               \
+  X(void, bindTexture, glBindTexture, (GLenum target, GLuint texture))                          \
+  X(void, deleteTextures, glDeleteTextures, (GLsizei n, const GLuint* textures))                \
   X(GLint, renderMode, glRenderMode, (GLenum mode))
 
 struct GlCalls {
@@ -195,5 +205,15 @@ enum ShaderAttribute : unsigned {
 #define glRasterPos2f glCalls.rasterPos2f
 #define glRasterPos3i glCalls.rasterPos3i
 #define glBitmap glCalls.bitmap
+#define glBlendFunc glCalls.blendFunc
+#define glDepthMask glCalls.depthMask
+#define glDepthFunc glCalls.depthFunc
+#define glColorMask glCalls.colorMask
+#define glCullFace glCalls.cullFace
+#define glPolygonOffset glCalls.polygonOffset
+#define glViewport glCalls.viewport
+#define glClearColor glCalls.clearColor
+#define glBindTexture glCalls.bindTexture
+#define glDeleteTextures glCalls.deleteTextures
 #define glRenderMode glCalls.renderMode
 #endif

@@ -1,0 +1,526 @@
+// Immediate mode: vertices gathered between glBegin and glEnd, then drawn as triangles from a
+// streaming buffer, or, for lines and outlined polygons, as quads around each edge.
+#include "platform/ShaderGlProcs.h"
+
+#include <cmath>
+#include <cstring>
+
+bool isOwnProgram(GLuint name);
+
+namespace {
+constexpr size_t streamBytes = size_t(4) << 20;
+
+bool polygonal(GLenum mode) { return mode != GL_LINES && mode != GL_LINE_STRIP && mode != GL_LINE_LOOP; }
+
+void bindAttributes() {
+  const ShaderGlProcs& p = shaderProcsTable;
+  const GLsizei stride = sizeof(ShaderVertex);
+  p.enableVertexAttribArray(attributePosition);
+  p.vertexAttribPointer(attributePosition, 4, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<void*>(offsetof(ShaderVertex, position)));
+  p.enableVertexAttribArray(attributeColour);
+  p.vertexAttribPointer(attributeColour, 4, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<void*>(offsetof(ShaderVertex, colour)));
+  p.enableVertexAttribArray(attributeNormal);
+  p.vertexAttribPointer(attributeNormal, 3, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<void*>(offsetof(ShaderVertex, normal)));
+  p.enableVertexAttribArray(attributeTexCoord);
+  p.vertexAttribPointer(attributeTexCoord, 4, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<void*>(offsetof(ShaderVertex, texCoord)));
+}
+
+// Lines and outlines draw with their own fill offset: a polygon offset meant for filled
+// polygons must not move them, one meant for outlines must.
+struct LineOffset {
+  bool changed = false;
+  explicit LineOffset(bool lines) {
+    const FixedState& s = shaderGl->s;
+    const bool wanted = lines ? s.polygonOffsetLine : s.polygonOffsetFill;
+    if (wanted != s.polygonOffsetFill) {
+      changed = true;
+      if (wanted) glEnable(GL_POLYGON_OFFSET_FILL); else glDisable(GL_POLYGON_OFFSET_FILL);
+    }
+  }
+  ~LineOffset() {
+    if (!changed) return;
+    if (shaderGl->s.polygonOffsetFill) glEnable(GL_POLYGON_OFFSET_FILL); else glDisable(GL_POLYGON_OFFSET_FILL);
+  }
+};
+
+// Smooth lines are never culled; the window's own culling stays for everything else.
+struct NoCulling {
+  bool changed = false;
+  explicit NoCulling(bool lines) : changed(lines && shaderGl->s.cullFace) {
+    if (changed) glDisable(GL_CULL_FACE);
+  }
+  ~NoCulling() {
+    if (changed) glEnable(GL_CULL_FACE);
+  }
+};
+
+GLuint callerProgram() {
+  GLint current = 0;
+  glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+  return current != 0 && !isOwnProgram(GLuint(current)) ? GLuint(current) : 0;
+}
+
+void copyCorner(ShaderVertex& v, const float clip[4], const ShaderVertex& from, float eyeDistance,
+                float across, float along, float halfWidth, float halfLength) {
+  std::memcpy(v.position, clip, sizeof v.position);
+  std::memcpy(v.colour, from.colour, sizeof v.colour);
+  v.normal[0] = eyeDistance;
+  v.normal[1] = across;
+  v.normal[2] = along;
+  v.texCoord[0] = halfWidth;
+  v.texCoord[1] = halfLength;
+  v.texCoord[2] = 0;
+  v.texCoord[3] = 1;
+}
+
+struct Placed {
+  float clip[4];
+  float eyeDistance;
+  ShaderVertex vertex;
+};
+
+Placed place(const ShaderVertex& v, const Matrix4& modelView, const Matrix4& projection) {
+  Placed p;
+  float eye[4];
+  transformPoint(modelView, v.position, eye);
+  transformPoint(projection, eye, p.clip);
+  p.eyeDistance = std::fabs(eye[2]);
+  p.vertex = v;
+  return p;
+}
+
+Placed between(const Placed& a, const Placed& b, float t) {
+  Placed p = a;
+  for (int i = 0; i < 4; ++i) {
+    p.clip[i] = a.clip[i] + (b.clip[i] - a.clip[i]) * t;
+    p.vertex.colour[i] = a.vertex.colour[i] + (b.vertex.colour[i] - a.vertex.colour[i]) * t;
+  }
+  p.eyeDistance = a.eyeDistance + (b.eyeDistance - a.eyeDistance) * t;
+  return p;
+}
+
+// One segment as a quad in window space: as wide as the line plus one pixel, half a pixel
+// longer at each end, carrying the distances the coverage is computed from.
+void lineQuad(Placed a, Placed b, std::vector<ShaderVertex>& out) {
+  // Cut at the near plane (z = -w) so that both ends have a place on the window.
+  const float da = a.clip[2] + a.clip[3], db = b.clip[2] + b.clip[3];
+  if (da < 0 && db < 0) return;
+  if (da < 0) a = between(a, b, da / (da - db));
+  if (db < 0) b = between(b, a, db / (db - da));
+  if (a.clip[3] <= 0 || b.clip[3] <= 0) return;
+  const GLint* vp = shaderGl->s.viewport;
+  const float halfW = vp[2] * 0.5f, halfH = vp[3] * 0.5f;
+  const float ax = (a.clip[0] / a.clip[3] + 1) * halfW, ay = (a.clip[1] / a.clip[3] + 1) * halfH;
+  const float bx = (b.clip[0] / b.clip[3] + 1) * halfW, by = (b.clip[1] / b.clip[3] + 1) * halfH;
+  const float dx = bx - ax, dy = by - ay;
+  const float length = std::sqrt(dx * dx + dy * dy);
+  if (!(length > 0)) return;
+  const float c = dx / length, s = dy / length;
+  const float width = shaderGl->s.lineWidth;
+  const float halfWidth = width <= 1 ? 1.0f : 0.5f * width + 0.5f;
+  const float halfLength = 0.5f * length + 0.5f;
+  const float reach = 0.5f;
+  ShaderVertex corner[4];
+  const float along[4] = {-reach, -reach, length + reach, length + reach};
+  const float side[4] = {-halfWidth, halfWidth, -halfWidth, halfWidth};
+  for (int k = 0; k < 4; ++k) {
+    const Placed& end = k < 2 ? a : b;
+    const float x = ax + along[k] * c - side[k] * s, y = ay + along[k] * s + side[k] * c;
+    const float w = end.clip[3];
+    const float clip[4] = {(x / halfW - 1) * w, (y / halfH - 1) * w, end.clip[2], w};
+    copyCorner(corner[k], clip, end.vertex, end.eyeDistance, side[k], along[k] - 0.5f * length,
+               halfWidth, halfLength);
+  }
+  const int order[6] = {2, 1, 0, 3, 1, 2};
+  for (int k : order) out.push_back(corner[k]);
+}
+
+// Whether GL would cull this polygon: its signed area on the window.
+bool culled(const Placed* p, size_t n) {
+  const FixedState& s = shaderGl->s;
+  if (!s.cullFace) return false;
+  if (s.cullFaceMode == GL_FRONT_AND_BACK) return true;
+  double area = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const Placed& a = p[i];
+    const Placed& b = p[(i + 1) % n];
+    if (a.clip[3] <= 0 || b.clip[3] <= 0) return false;
+    area += double(a.clip[0] / a.clip[3]) * (b.clip[1] / b.clip[3]) -
+            double(b.clip[0] / b.clip[3]) * (a.clip[1] / a.clip[3]);
+  }
+  const bool front = area > 0;
+  return s.cullFaceMode == GL_BACK ? !front : front;
+}
+
+void outlinePolygon(const Placed* p, size_t n, std::vector<ShaderVertex>& out) {
+  if (culled(p, n)) return;
+  for (size_t i = 0; i < n; ++i) lineQuad(p[i], p[(i + 1) % n], out);
+}
+
+// The batch's lines (or its polygons' edges) as quads on the window.
+void outline(const Batch& batch, std::vector<ShaderVertex>& out) {
+  const Matrix4& mv = modelViewMatrix();
+  const Matrix4& proj = projectionMatrix();
+  std::vector<Placed> placed;
+  placed.reserve(batch.vertices.size());
+  for (const ShaderVertex& v : batch.vertices) placed.push_back(place(v, mv, proj));
+  const size_t n = placed.size();
+  switch (batch.mode) {
+    case GL_LINES:
+      for (size_t i = 0; i + 1 < n; i += 2) lineQuad(placed[i], placed[i + 1], out);
+      break;
+    case GL_LINE_STRIP:
+    case GL_LINE_LOOP:
+      for (size_t i = 0; i + 1 < n; ++i) lineQuad(placed[i], placed[i + 1], out);
+      if (batch.mode == GL_LINE_LOOP && n > 2) lineQuad(placed[n - 1], placed[0], out);
+      break;
+    case GL_TRIANGLES:
+      for (size_t i = 0; i + 2 < n; i += 3) outlinePolygon(&placed[i], 3, out);
+      break;
+    case GL_TRIANGLE_STRIP:
+      for (size_t i = 0; i + 2 < n; ++i) {
+        Placed t[3] = {placed[i], placed[i + 1], placed[i + 2]};
+        if (i % 2) std::swap(t[0], t[1]);
+        outlinePolygon(t, 3, out);
+      }
+      break;
+    case GL_TRIANGLE_FAN:
+      for (size_t i = 1; i + 1 < n; ++i) {
+        Placed t[3] = {placed[0], placed[i], placed[i + 1]};
+        outlinePolygon(t, 3, out);
+      }
+      break;
+    case GL_QUADS:
+      for (size_t i = 0; i + 3 < n; i += 4) outlinePolygon(&placed[i], 4, out);
+      break;
+    case GL_QUAD_STRIP:
+      for (size_t i = 0; i + 3 < n; i += 2) {
+        Placed q[4] = {placed[i], placed[i + 1], placed[i + 3], placed[i + 2]};
+        outlinePolygon(q, 4, out);
+      }
+      break;
+    case GL_POLYGON:
+      if (n >= 3) outlinePolygon(placed.data(), n, out);
+      break;
+    default:
+      break;
+  }
+}
+
+void streamDraw(const ShaderVertex* vertices, size_t count) {
+  ShaderGl& g = *shaderGl;
+  const ShaderGlProcs& p = shaderProcsTable;
+  const size_t bytes = count * sizeof(ShaderVertex);
+  p.bindVertexArray(g.streamArray);
+  p.bindBuffer(GL_ARRAY_BUFFER, g.streamBuffer);
+  if (bytes > g.streamSize) {
+    g.streamSize = bytes;
+    g.streamUsed = g.streamSize;  // forces a fresh store below
+  }
+  if (g.streamUsed + bytes > g.streamSize) {
+    p.bufferData(GL_ARRAY_BUFFER, GLsizeiptr(g.streamSize), nullptr, GL_STREAM_DRAW);
+    g.streamUsed = 0;
+  }
+  p.bufferSubData(GL_ARRAY_BUFFER, GLintptr(g.streamUsed), GLsizeiptr(bytes), vertices);
+  glDrawArrays(GL_TRIANGLES, GLint(g.streamUsed / sizeof(ShaderVertex)), GLsizei(count));
+  g.streamUsed += (bytes + sizeof(ShaderVertex) - 1) / sizeof(ShaderVertex) * sizeof(ShaderVertex);
+}
+
+void APIENTRY beginBatch(GLenum mode) {
+  ShaderGl& g = *shaderGl;
+  if (g.inBegin) {
+    ++g.errors;
+    return;
+  }
+  g.inBegin = true;
+  g.batch.mode = mode;
+  g.batch.vertices.clear();
+}
+
+void emit(float x, float y, float z) {
+  ShaderGl& g = *shaderGl;
+  if (!g.inBegin) return;  // GL ignores vertices outside glBegin/glEnd
+  ShaderVertex v;
+  v.position[0] = x;
+  v.position[1] = y;
+  v.position[2] = z;
+  v.position[3] = 1;
+  const bool compiling = g.compiling != nullptr;
+  std::memcpy(v.colour, compiling ? g.compileColour : g.s.colour, sizeof v.colour);
+  std::memcpy(v.normal, compiling ? g.compileNormal : g.s.normal, sizeof v.normal);
+  std::memcpy(v.texCoord, compiling ? g.compileTexCoord : g.s.texCoord, sizeof v.texCoord);
+  g.batch.vertices.push_back(v);
+}
+
+void APIENTRY vertex2f(GLfloat x, GLfloat y) { emit(x, y, 0); }
+void APIENTRY vertex2i(GLint x, GLint y) { emit(float(x), float(y), 0); }
+void APIENTRY vertex3f(GLfloat x, GLfloat y, GLfloat z) { emit(x, y, z); }
+void APIENTRY vertex3i(GLint x, GLint y, GLint z) { emit(float(x), float(y), float(z)); }
+
+void APIENTRY endBatch();
+
+void APIENTRY rectf(GLfloat x1, GLfloat y1, GLfloat x2, GLfloat y2) {
+  beginBatch(GL_QUADS);
+  emit(x1, y1, 0);
+  emit(x2, y1, 0);
+  emit(x2, y2, 0);
+  emit(x1, y2, 0);
+  endBatch();
+}
+void APIENTRY recti(GLint x1, GLint y1, GLint x2, GLint y2) {
+  rectf(float(x1), float(y1), float(x2), float(y2));
+}
+}  // namespace
+
+void triangulate(const Batch& batch, std::vector<ShaderVertex>& out) {
+  const std::vector<ShaderVertex>& v = batch.vertices;
+  const size_t n = v.size();
+  auto tri = [&out, &v](size_t a, size_t b, size_t c) {
+    out.push_back(v[a]);
+    out.push_back(v[b]);
+    out.push_back(v[c]);
+  };
+  switch (batch.mode) {
+    case GL_TRIANGLES:
+      for (size_t i = 0; i + 2 < n; i += 3) tri(i, i + 1, i + 2);
+      break;
+    case GL_TRIANGLE_STRIP:
+      for (size_t i = 0; i + 2 < n; ++i)
+        if (i % 2) tri(i + 1, i, i + 2); else tri(i, i + 1, i + 2);
+      break;
+    case GL_TRIANGLE_FAN:
+    case GL_POLYGON:
+      for (size_t i = 1; i + 1 < n; ++i) tri(0, i, i + 1);
+      break;
+    case GL_QUADS:
+      for (size_t i = 0; i + 3 < n; i += 4) {
+        tri(i, i + 1, i + 3);
+        tri(i + 1, i + 2, i + 3);
+      }
+      break;
+    case GL_QUAD_STRIP:
+      for (size_t i = 0; i + 3 < n; i += 2) {
+        tri(i, i + 1, i + 2);
+        tri(i + 1, i + 3, i + 2);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void drawVertices(const ShaderVertex* vertices, size_t count, bool lines) {
+  if (count == 0) return;
+  LineOffset offset(lines);
+  NoCulling noCulling(lines);
+  useFixedProgram(lines);
+  streamDraw(vertices, count);
+}
+
+void drawStatic(const ShaderList& list, size_t first, size_t count, uint8_t live) {
+  if (count == 0) return;
+  const ShaderGlProcs& p = shaderProcsTable;
+  const FixedState& s = shaderGl->s;
+  useFixedProgram(false);
+  p.bindVertexArray(list.vertexArray);
+  const float normal[4] = {s.normal[0], s.normal[1], s.normal[2], 0};
+  const struct {
+    uint8_t bit;
+    GLuint attribute;
+    const float* value;
+  } attributes[3] = {{colourBit, attributeColour, s.colour},
+                     {normalBit, attributeNormal, normal},
+                     {texCoordBit, attributeTexCoord, s.texCoord}};
+  for (const auto& a : attributes)
+    if (live & a.bit) {
+      p.disableVertexAttribArray(a.attribute);
+      p.vertexAttrib4fv(a.attribute, a.value);
+    }
+  glDrawArrays(GL_TRIANGLES, GLint(first), GLsizei(count));
+  for (const auto& a : attributes)
+    if (live & a.bit) p.enableVertexAttribArray(a.attribute);
+}
+
+namespace {
+// A list's batch with the attributes it never set taken from the current state.
+const Batch& withLiveAttributes(const Batch& batch, Batch& copy) {
+  if (!batch.live) return batch;
+  const FixedState& s = shaderGl->s;
+  copy = batch;
+  for (ShaderVertex& v : copy.vertices) {
+    if (batch.live & colourBit) std::memcpy(v.colour, s.colour, sizeof v.colour);
+    if (batch.live & normalBit) std::memcpy(v.normal, s.normal, sizeof v.normal);
+    if (batch.live & texCoordBit) std::memcpy(v.texCoord, s.texCoord, sizeof v.texCoord);
+  }
+  return copy;
+}
+}  // namespace
+
+void drawBatch(const Batch& batch, const ShaderList* list, size_t first, size_t count) {
+  ShaderGl& g = *shaderGl;
+  const bool filled = polygonal(batch.mode) && g.s.polygonMode[0] == GL_FILL;
+  if (filled) {
+    if (list) {
+      drawStatic(*list, first, count, batch.live);
+      return;
+    }
+    g.scratch.clear();
+    triangulate(batch, g.scratch);
+    drawVertices(g.scratch.data(), g.scratch.size(), false);
+    return;
+  }
+  g.scratch.clear();
+  Batch copy;
+  outline(list ? withLiveAttributes(batch, copy) : batch, g.scratch);
+  drawVertices(g.scratch.data(), g.scratch.size(), true);
+}
+
+namespace {
+void APIENTRY endBatch() {
+  ShaderGl& g = *shaderGl;
+  if (!g.inBegin) {
+    ++g.errors;
+    return;
+  }
+  g.inBegin = false;
+  if (g.compiling) {
+    g.batch.live = uint8_t(~g.compileSet & 7u);
+    g.compiling->batches.push_back(g.batch);
+    const size_t index = g.compiling->batches.size() - 1;
+    const size_t first = g.compiling->triangles.size();
+    triangulate(g.batch, g.compiling->triangles);
+    const size_t count = g.compiling->triangles.size() - first;
+    ShaderList* list = g.compiling;
+    g.compiling->commands.push_back([list, index, first, count] {
+      drawBatch(list->batches[index], list, first, count);
+    });
+    // What the batch set stays current after it, as GL leaves the last colour given.
+    const uint8_t set = g.compileSet;
+    std::vector<float> last(g.compileColour, g.compileColour + 4);
+    last.insert(last.end(), g.compileNormal, g.compileNormal + 3);
+    last.insert(last.end(), g.compileTexCoord, g.compileTexCoord + 4);
+    g.compiling->commands.push_back([set, last] {
+      FixedState& s = shaderGl->s;
+      if (set & colourBit) std::memcpy(s.colour, &last[0], 4 * sizeof(float));
+      if (set & normalBit) std::memcpy(s.normal, &last[4], 3 * sizeof(float));
+      if (set & texCoordBit) std::memcpy(s.texCoord, &last[7], 4 * sizeof(float));
+    });
+    return;
+  }
+  const GLuint program = callerProgram();
+  if (program != 0) {
+    // A caller's program draws the batch as it stands, filled.
+    feedCallerProgram(program);
+    g.scratch.clear();
+    triangulate(g.batch, g.scratch);
+    if (!g.scratch.empty()) streamDraw(g.scratch.data(), g.scratch.size());
+    return;
+  }
+  drawBatch(g.batch, nullptr, 0, 0);
+}
+
+void APIENTRY normal3f(GLfloat x, GLfloat y, GLfloat z) {
+  const float n[3] = {x, y, z};
+  ShaderGl& g = *shaderGl;
+  if (g.compiling) {
+    std::memcpy(g.compileNormal, n, sizeof n);
+    g.compileSet |= normalBit;
+    if (!g.inBegin) recordCall([x, y, z] { normal3f(x, y, z); });
+    return;
+  }
+  std::memcpy(g.s.normal, n, sizeof n);
+}
+void APIENTRY normal3fv(const GLfloat* v) { normal3f(v[0], v[1], v[2]); }
+
+void APIENTRY texCoord4f(GLfloat s, GLfloat t, GLfloat r, GLfloat q) {
+  ShaderGl& g = *shaderGl;
+  if (g.compiling) {
+    const float v[4] = {s, t, r, q};
+    std::memcpy(g.compileTexCoord, v, sizeof v);
+    g.compileSet |= texCoordBit;
+    if (!g.inBegin) recordCall([s, t, r, q] { texCoord4f(s, t, r, q); });
+    return;
+  }
+  g.s.texCoord[0] = s;
+  g.s.texCoord[1] = t;
+  g.s.texCoord[2] = r;
+  g.s.texCoord[3] = q;
+}
+void APIENTRY texCoord2f(GLfloat s, GLfloat t) { texCoord4f(s, t, 0, 1); }
+void APIENTRY texCoord4fv(const GLfloat* v) { texCoord4f(v[0], v[1], v[2], v[3]); }
+
+void APIENTRY color4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+  ShaderGl& gl = *shaderGl;
+  if (gl.compiling) {
+    const float v[4] = {r, g, b, a};
+    std::memcpy(gl.compileColour, v, sizeof v);
+    gl.compileSet |= colourBit;
+    if (!gl.inBegin) recordCall([r, g, b, a] { color4f(r, g, b, a); });
+    return;
+  }
+  gl.s.colour[0] = r;
+  gl.s.colour[1] = g;
+  gl.s.colour[2] = b;
+  gl.s.colour[3] = a;
+}
+void APIENTRY color3f(GLfloat r, GLfloat g, GLfloat b) { color4f(r, g, b, 1); }
+void APIENTRY color4fv(const GLfloat* v) { color4f(v[0], v[1], v[2], v[3]); }
+}  // namespace
+
+bool startStream() {
+  ShaderGl& g = *shaderGl;
+  const ShaderGlProcs& p = shaderProcsTable;
+  p.genVertexArrays(1, &g.streamArray);
+  p.bindVertexArray(g.streamArray);
+  p.genBuffers(1, &g.streamBuffer);
+  p.bindBuffer(GL_ARRAY_BUFFER, g.streamBuffer);
+  g.streamSize = streamBytes;
+  g.streamUsed = 0;
+  p.bufferData(GL_ARRAY_BUFFER, GLsizeiptr(g.streamSize), nullptr, GL_STREAM_DRAW);
+  bindAttributes();
+  return true;
+}
+
+void stopStream() {
+  ShaderGl& g = *shaderGl;
+  const ShaderGlProcs& p = shaderProcsTable;
+  p.bindVertexArray(0);
+  if (g.streamArray) p.deleteVertexArrays(1, &g.streamArray);
+  if (g.streamBuffer) p.deleteBuffers(1, &g.streamBuffer);
+  g.streamArray = g.streamBuffer = 0;
+}
+
+void uploadList(ShaderList& list) {
+  const ShaderGlProcs& p = shaderProcsTable;
+  if (list.triangles.empty()) return;
+  p.genVertexArrays(1, &list.vertexArray);
+  p.bindVertexArray(list.vertexArray);
+  p.genBuffers(1, &list.buffer);
+  p.bindBuffer(GL_ARRAY_BUFFER, list.buffer);
+  p.bufferData(GL_ARRAY_BUFFER, GLsizeiptr(list.triangles.size() * sizeof(ShaderVertex)),
+               list.triangles.data(), GL_STATIC_DRAW);
+  bindAttributes();
+  p.bindVertexArray(shaderGl->streamArray);
+}
+
+void fillDrawCalls(GlCalls& c) {
+  c.begin = beginBatch;
+  c.end = endBatch;
+  c.vertex2f = vertex2f;
+  c.vertex2i = vertex2i;
+  c.vertex3f = vertex3f;
+  c.vertex3i = vertex3i;
+  c.normal3f = normal3f;
+  c.normal3fv = normal3fv;
+  c.texCoord2f = texCoord2f;
+  c.texCoord4fv = texCoord4fv;
+  c.color3f = color3f;
+  c.color4f = color4f;
+  c.color4fv = color4fv;
+  c.rectf = rectf;
+  c.recti = recti;
+}

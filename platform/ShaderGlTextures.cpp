@@ -1,0 +1,73 @@
+// Textures in the formats GL 1.1 named: one-channel pictures become red textures read back
+// through a swizzle (alpha: white with that alpha; luminance: grey), component counts become
+// sized formats. An ES context is asked what it was given from the renderer's own record.
+#include "platform/ShaderGlProcs.h"
+
+namespace {
+struct Translated {
+  GLint internalFormat;
+  GLenum format;
+  GLint swizzle[4];
+};
+
+Translated translate(GLint internalFormat, GLenum format) {
+  Translated t{internalFormat, format, {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA}};
+  switch (internalFormat) {
+    case GL_ALPHA:
+    case GL_ALPHA8:
+      t = {GL_R8, GL_RED, {GL_ONE, GL_ONE, GL_ONE, GL_RED}};
+      break;
+    case GL_LUMINANCE:
+    case GL_LUMINANCE8:
+    case 1:
+      t = {GL_R8, GL_RED, {GL_RED, GL_RED, GL_RED, GL_ONE}};
+      break;
+    case 3:
+    case GL_RGB:
+      t.internalFormat = GL_RGB8;
+      break;
+    case 4:
+    case GL_RGBA:
+      t.internalFormat = GL_RGBA8;
+      break;
+    default:
+      break;
+  }
+  if (format == GL_ALPHA || format == GL_LUMINANCE) t.format = GL_RED;
+  return t;
+}
+
+void APIENTRY texImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
+                         GLsizei height, GLint border, GLenum format, GLenum type,
+                         const void* pixels) {
+  const Translated t = translate(internalFormat, format);
+  ::glTexImage2D(target, level, t.internalFormat, width, height, border, t.format, type, pixels);
+  if (target != GL_TEXTURE_2D) return;
+  for (int i = 0; i < 4; ++i) ::glTexParameteri(target, GL_TEXTURE_SWIZZLE_R + i, t.swizzle[i]);
+  if (level == 0) shaderGl->textureFormats[shaderGl->s.boundTexture] = t.internalFormat;
+}
+
+void APIENTRY getTexLevelParameteriv(GLenum target, GLint level, GLenum name, GLint* v) {
+  if (!shaderGl->es) {
+    ::glGetTexLevelParameteriv(target, level, name, v);
+    return;
+  }
+  if (name != GL_TEXTURE_INTERNAL_FORMAT) return;
+  auto found = shaderGl->textureFormats.find(shaderGl->s.boundTexture);
+  *v = found == shaderGl->textureFormats.end() ? GL_RGBA : found->second;
+}
+
+void APIENTRY getTexImage(GLenum target, GLint level, GLenum format, GLenum type, void* pixels) {
+  if (shaderGl->es) {
+    ++shaderGl->errors;  // an ES context has no way to read a texture but through a framebuffer
+    return;
+  }
+  ::glGetTexImage(target, level, format, type, pixels);
+}
+}  // namespace
+
+void fillTextureCalls(GlCalls& c) {
+  c.texImage2D = texImage2D;
+  c.getTexLevelParameteriv = getTexLevelParameteriv;
+  c.getTexImage = getTexImage;
+}
