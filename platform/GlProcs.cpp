@@ -19,19 +19,43 @@ struct ContextProcs {
 bool forced = false;
 ContextProcs seen;
 
-// GLSL needs GL 2.0; framebuffer objects are core from 3.0 and an extension before. (The glow's
-// programs themselves ask for GLSL 1.30 and are given up where it does not compile.)
-int versionMajor() {
+// The context's version, from strings such as "4.5 (Compatibility Profile) Mesa 23.2" or
+// "OpenGL ES 3.0 Mesa 23.2"; major 0 where it cannot be read.
+struct GlVersion {
+  int major = 0;
+  int minor = 0;
+  bool es = false;
+};
+
+GlVersion contextVersion() {
+  GlVersion v;
   const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-  int major = 0, minor = 0;
-  if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2) return 0;
-  return major;
+  if (!version) return v;
+  const char esPrefix[] = "OpenGL ES";
+  if (std::strncmp(version, esPrefix, sizeof esPrefix - 1) == 0) {
+    v.es = true;
+    version += std::strcspn(version, "0123456789");  // past "OpenGL ES " or "OpenGL ES-CM "
+  }
+  if (std::sscanf(version, "%d.%d", &v.major, &v.minor) != 2) v.major = 0;
+  return v;
 }
 
-bool versionOffersShaders() {
-  const int major = versionMajor();
-  if (major < 2) return false;
-  return major >= 3 || SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object");
+// GLSL needs GL 2.0; framebuffer objects are core from 3.0 and an extension before. (The glow's
+// programs themselves ask for GLSL 1.30, or 3.30 / ES 3.00 without a fixed pipeline, and are
+// given up where they do not compile.) ES 2.0's GLSL is too small for them: ES needs 3.0.
+bool versionOffersShaders(const GlVersion& v) {
+  if (v.es) return v.major >= 3;
+  if (v.major < 2) return false;
+  return v.major >= 3 || SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object");
+}
+
+// ES, or a desktop context of 3.2 or later made with the core profile.
+bool versionIsShaderOnly(const GlVersion& v) {
+  if (v.es) return true;
+  if (v.major < 3 || (v.major == 3 && v.minor < 2)) return false;
+  GLint profile = 0;
+  glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
+  return (profile & GL_CONTEXT_CORE_PROFILE_BIT) != 0;
 }
 
 bool rendererIsSoftware() {
@@ -87,10 +111,13 @@ const ContextProcs* currentProcs() {
     seen.count = count;
     GlProcs& procs = seen.procs;
     procs.context = count;
+    const GlVersion version = contextVersion();
     seen.framebuffers = loadFramebufferProcs(procs.fb);
-    seen.shaders = seen.framebuffers && versionOffersShaders() && loadShaderProcs(procs);
+    seen.shaders = seen.framebuffers && versionOffersShaders(version) && loadShaderProcs(procs);
     procs.softwareRasteriser = rendererIsSoftware();
-    procs.integerTextures = versionMajor() >= 3;
+    procs.integerTextures = version.major >= 3;
+    procs.shaderOnly = versionIsShaderOnly(version);
+    procs.es = version.es;
   }
   return &seen;
 }

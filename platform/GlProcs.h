@@ -25,7 +25,12 @@ struct FramebufferProcs {
 struct GlProcs {
   unsigned context = 0;  // changes whenever a different context was found current
   bool softwareRasteriser = false;  // Mesa's llvmpipe, softpipe or swrast: frames drawn on the CPU
-  bool integerTextures = false;  // GL 3.0 or later: unsigned-integer textures and render targets
+  bool integerTextures = false;  // GL or ES 3.0 or later: unsigned-integer textures and targets
+  // A core-profile or OpenGL ES context: no fixed pipeline, programs in GLSL 3.30 or ES 3.00
+  // that read their inputs from attribute locations.
+  bool shaderOnly = false;
+  // OpenGL ES: its occlusion queries tell only whether any sample passed, not how many.
+  bool es = false;
   FramebufferProcs fb;  // the table framebufferProcs() answers
 
   PFNGLCREATESHADERPROC createShader = nullptr;
@@ -66,8 +71,8 @@ bool loadGlProc(F& fn, const char* name) {
 // current or it lacks any of them.
 const FramebufferProcs* framebufferProcs();
 // The calls for the current context; nullptr when no context is current, when it lacks GLSL or
-// framebuffer objects (below GL 2.0, or 2.x without the framebuffer-object extension), or when
-// the GL 1.1 path is forced. Looked up once per context.
+// framebuffer objects (below GL 2.0, 2.x without the framebuffer-object extension, or below
+// OpenGL ES 3.0), or when the GL 1.1 path is forced. Looked up once per context.
 const GlProcs* shaderProcs();
 // True when the current context draws on the CPU (Mesa's llvmpipe, softpipe or swrast, or
 // Windows' own GDI Generic).

@@ -16,14 +16,14 @@ bool matrixIsIdentity(GLenum which) {
 }
 }  // namespace
 
-bool plainTexturedDrawing() {
+bool plainTexturedDrawing(const GlProcs& gl) {
   GLint renderMode = GL_RENDER;
   glGetIntegerv(GL_RENDER_MODE, &renderMode);
   if (renderMode != GL_RENDER) return false;  // feedback and selection record the 1.1 quads
   for (GLenum cap : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q,
                      GL_ALPHA_TEST, GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_COLOR_LOGIC_OP,
                      GL_POLYGON_STIPPLE, GL_TEXTURE_3D, GL_TEXTURE_CUBE_MAP})
-    if (glIsEnabled(cap)) return false;
+    if ((cap != GL_COLOR_LOGIC_OP || !gl.es) && glIsEnabled(cap)) return false;  // ES has none
   GLint mode = 0;
   glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
   if (mode != GL_MODULATE) return false;
@@ -61,11 +61,22 @@ bool quadPassesEverywhere(const GlProcs& gl, GLuint query, const Texture& target
   GLboolean mask[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
   glGetBooleanv(GL_COLOR_WRITEMASK, mask);
   glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-  gl.beginQuery(GL_SAMPLES_PASSED, query);
+  // ES counts no samples, it only tells whether any passed. There the quad is drawn with the
+  // depth test reversed (the comparisons' low three bits stand for less, equal and greater:
+  // flipping them all passes exactly the fragments the test failed), and no sample passing
+  // that means every one passed the caller's.
+  GLint depthFunction = GL_LESS;
+  if (gl.es) {
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    glDepthFunc(GLenum(depthFunction) ^ 7u);
+  }
+  const GLenum counting = gl.es ? GL_ANY_SAMPLES_PASSED : GL_SAMPLES_PASSED;
+  gl.beginQuery(counting, query);
   drawScreenQuad(0, 0);
-  gl.endQuery(GL_SAMPLES_PASSED);
+  gl.endQuery(counting);
+  if (gl.es) glDepthFunc(GLenum(depthFunction));
   glColorMask(mask[0], mask[1], mask[2], mask[3]);
   GLuint passed = 0;
   gl.getQueryObjectuiv(query, GL_QUERY_RESULT, &passed);
-  return passed == GLuint(target.width) * GLuint(target.height);
+  return gl.es ? passed == 0 : passed == GLuint(target.width) * GLuint(target.height);
 }

@@ -10,7 +10,7 @@ struct Texture;
 // False where drawing state is set that the fixed pipeline applies to a textured quad and the
 // shaders would not (texture-coordinate generation, a scissor, fog that would touch the quads,
 // feedback, ...): the GL 1.1 path draws then.
-bool plainTexturedDrawing();
+bool plainTexturedDrawing(const GlProcs& gl);
 // Whether the bound copy texture is a linear, repeating RGB one, as the scratch textures
 // assume.
 bool copyIsPlainRgb(GLuint copy);

@@ -23,10 +23,37 @@ bool builtOrReported(GLuint object, GLenum status, PFNGLGETSHADERIVPROC getStatu
   return false;
 }
 
-GLuint compile(const GlProcs& gl, GLenum kind, const char* source, const char* prefix = "") {
+// The first lines of each program's stages in the current context's language (GlowSources.h).
+struct Dialect {
+  const char* version110;  // the overlay's version
+  const char* version130;  // every other program's
+  const char* vertex110;
+  const char* vertex130;
+  const char* overlayNames;
+  const char* colourNames;  // the blur's, and the unpacking's
+};
+
+Dialect dialectFor(const GlProcs& gl) {
+  if (!gl.shaderOnly)
+    return {glowVersion110, glowVersion130, glowVertexSource110, glowVertexSource130,
+            glowOverlayNames110, glowBlurNames130};
+  const char* version = gl.es ? glowVersion300es : glowVersion330;
+  return {version, version, glowVertexSource3, glowVertexSource3, glowColourNames3,
+          glowColourNames3};
+}
+
+// A stage as its version, the names it is given, any defines and its body.
+struct Stage {
+  const char* version;
+  const char* names;
+  const char* defines;
+  const char* body;
+};
+
+GLuint compile(const GlProcs& gl, GLenum kind, const Stage& stage) {
   GLuint shader = gl.createShader(kind);
-  const char* parts[2] = {prefix, source};
-  gl.shaderSource(shader, 2, parts, nullptr);
+  const char* parts[4] = {stage.version, stage.names, stage.defines, stage.body};
+  gl.shaderSource(shader, 4, parts, nullptr);
   gl.compileShader(shader);
   return builtOrReported(shader, GL_COMPILE_STATUS, gl.getShaderiv, gl.getShaderInfoLog,
                          gl.deleteShader, "does not compile")
@@ -34,10 +61,9 @@ GLuint compile(const GlProcs& gl, GLenum kind, const char* source, const char* p
              : 0;
 }
 
-GLuint link(const GlProcs& gl, const char* vertex, const char* fragment,
-            const char* fragmentPrefix = "") {
+GLuint link(const GlProcs& gl, const Stage& vertex, const Stage& fragment) {
   GLuint vs = compile(gl, GL_VERTEX_SHADER, vertex);
-  GLuint fs = compile(gl, GL_FRAGMENT_SHADER, fragment, fragmentPrefix);
+  GLuint fs = compile(gl, GL_FRAGMENT_SHADER, fragment);
   GLuint program = 0;
   if (vs && fs) {
     program = gl.createProgram();
@@ -53,9 +79,16 @@ GLuint link(const GlProcs& gl, const char* vertex, const char* fragment,
   return program;
 }
 
-PassProgram passProgram(const GlProcs& gl, const char* fragment, const char* prefix) {
+// A program of the GLSL 1.30 family: the fragment body with its names and defines.
+GLuint link130(const GlProcs& gl, const Dialect& d, const char* names, const char* defines,
+               const char* fragment) {
+  return link(gl, {d.version130, "", "", d.vertex130}, {d.version130, names, defines, fragment});
+}
+
+PassProgram passProgram(const GlProcs& gl, const Dialect& d, const char* fragment,
+                        const char* defines, const char* names = "") {
   PassProgram p;
-  p.name = link(gl, glowVertexSource130, fragment, prefix);
+  p.name = link130(gl, d, names, defines, fragment);
   if (!p.name) return p;
   p.picture = gl.getUniformLocation(p.name, "picture");
   p.size = gl.getUniformLocation(p.name, "size");
@@ -67,23 +100,26 @@ PassProgram passProgram(const GlProcs& gl, const char* fragment, const char* pre
 
 // The packed blur's passes: the vertical ones with and without whole rows, the first one
 // straight from the copy, and for each alignment the horizontal ones with and without whole
-// texels; then its query.
-void buildPackedPrograms(const GlProcs& gl) {
-  programs.pack = passProgram(gl, glowPackSource, "");
-  programs.down = passProgram(gl, glowPackedBlurSource, "#version 130\n");
-  programs.downNear = passProgram(gl, glowPackedBlurSource, "#version 130\n#define NEAR\n");
-  programs.first = passProgram(gl, glowPackedBlurSource, "#version 130\n#define FIRST\n");
+// texels; without the fixed pipeline the unpacking; then its query.
+void buildPackedPrograms(const GlProcs& gl, const Dialect& d) {
+  programs.pack = passProgram(gl, d, glowPackSource, "");
+  programs.down = passProgram(gl, d, glowPackedBlurSource, "");
+  programs.downNear = passProgram(gl, d, glowPackedBlurSource, "#define NEAR\n");
+  programs.first = passProgram(gl, d, glowPackedBlurSource, "#define FIRST\n");
   bool ready = programs.pack.name && programs.down.name && programs.downNear.name &&
                programs.first.name;
   for (int offset = 0; offset < 4; ++offset) {
-    char prefix[96];
-    std::snprintf(prefix, sizeof prefix, "#version 130\n#define ACROSS\n#define OFFSET %d\n",
+    char defines[64];
+    std::snprintf(defines, sizeof defines, "#define ACROSS\n#define OFFSET %d\n", offset);
+    programs.across[offset] = passProgram(gl, d, glowPackedBlurSource, defines);
+    std::snprintf(defines, sizeof defines, "#define ACROSS\n#define OFFSET %d\n#define NEAR\n",
                   offset);
-    programs.across[offset] = passProgram(gl, glowPackedBlurSource, prefix);
-    std::snprintf(prefix, sizeof prefix,
-                  "#version 130\n#define ACROSS\n#define OFFSET %d\n#define NEAR\n", offset);
-    programs.acrossNear[offset] = passProgram(gl, glowPackedBlurSource, prefix);
+    programs.acrossNear[offset] = passProgram(gl, d, glowPackedBlurSource, defines);
     ready = ready && programs.across[offset].name && programs.acrossNear[offset].name;
+  }
+  if (gl.shaderOnly) {
+    programs.unpack = passProgram(gl, d, glowUnpackSource, "", d.colourNames);
+    ready = ready && programs.unpack.name;
   }
   gl.genQueries(1, &programs.query);
   programs.packedReady = ready && programs.query != 0;
@@ -97,8 +133,10 @@ GlowPrograms* currentGlowPrograms(const GlProcs** procs) {
   if (programs.context != gl->context) {
     programs = GlowPrograms();
     programs.context = gl->context;
-    programs.blur = link(*gl, glowVertexSource130, glowBlurSource);
-    programs.overlay = link(*gl, glowVertexSource110, glowOverlaySource);
+    const Dialect d = dialectFor(*gl);
+    programs.blur = link130(*gl, d, d.colourNames, "", glowBlurSource);
+    programs.overlay = link(*gl, {d.version110, "", "", d.vertex110},
+                            {d.version110, d.overlayNames, "", glowOverlaySource});
     if (programs.blur && programs.overlay) {
       programs.blurPicture = gl->getUniformLocation(programs.blur, "picture");
       programs.blurSize = gl->getUniformLocation(programs.blur, "size");
@@ -112,7 +150,7 @@ GlowPrograms* currentGlowPrograms(const GlProcs** procs) {
       gl->fb.genFramebuffers(1, &programs.framebuffer);
       programs.ready = programs.framebuffer != 0;
     }
-    if (programs.ready && gl->integerTextures) buildPackedPrograms(*gl);
+    if (programs.ready && gl->integerTextures) buildPackedPrograms(*gl, d);
   }
   return programs.ready ? &programs : nullptr;
 }

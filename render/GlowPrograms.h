@@ -26,8 +26,9 @@ struct GlowPrograms {
   GLint overlayPicture = -1, overlayWeight = -1, overlayCount = -1;
   bool packedReady = false;  // the packed blur's programs and query
   // The passes along a row for each alignment, and for shifts of under four pixels; the passes
-  // up a column, and for shifts of under one row; the first pass, straight from the copy.
-  PassProgram pack, across[4], acrossNear[4], down, downNear, first;
+  // up a column, and for shifts of under one row; the first pass, straight from the copy; the
+  // result drawn back into the copy (only without the fixed pipeline).
+  PassProgram pack, across[4], acrossNear[4], down, downNear, first, unpack;
   GLuint query = 0;
   std::vector<Scratch> scratch;
 };

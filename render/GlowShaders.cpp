@@ -32,7 +32,7 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
   hook.last = BlurRoute::None;
   const GlProcs* gl = nullptr;
   GlowPrograms* p = currentGlowPrograms(&gl);
-  if (!p || target.width <= 0 || target.height <= 0 || !plainTexturedDrawing() ||
+  if (!p || target.width <= 0 || target.height <= 0 || !plainTexturedDrawing(*gl) ||
       !copyIsPlainRgb(copy) || !viewportIsTarget(target))
     return false;
   GLint drawFramebuffer = 0, readFramebuffer = 0;
@@ -65,7 +65,7 @@ bool overlayWithShaders(const Texture& target, float alpha, int8_t count) {
     return false;
   const GlProcs* gl = nullptr;
   const GlowPrograms* p = currentGlowPrograms(&gl);
-  if (!p || !plainTexturedDrawing()) return false;
+  if (!p || !plainTexturedDrawing(*gl)) return false;
   // The colour is clamped as glColor4f clamps it; GL_ONE ignores it.
   const float a = std::fmin(1.0f, std::fmax(0.0f, alpha));
   const float weight = target.blendSrc == GL_ONE ? 255.0f : std::floor(a * 255.0f + 0.5f);

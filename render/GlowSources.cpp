@@ -1,19 +1,50 @@
 #include "render/GlowSources.h"
 
+// Each program is its body below after a few first lines: the version, and names that stand
+// for what the two languages call differently (the colour written, the texture read, the
+// overlay's texture coordinates).
+
 // The quads go through the fixed pipeline's own transform, so they cover and depth-test exactly
 // the pixels the GL 1.1 quads do. One copy for each language version, since drivers need not
 // link shaders of different versions.
+const char* const glowVersion110 = "#version 110\n";
+const char* const glowVersion130 = "#version 130\n";
 const char* const glowVertexSource110 =
-    "#version 110\n"
     "void main() {\n"
     "  gl_Position = ftransform();\n"
     "  gl_TexCoord[0] = gl_MultiTexCoord0;\n"
     "}\n";
 const char* const glowVertexSource130 =
-    "#version 130\n"
     "void main() {\n"
     "  gl_Position = ftransform();\n"
     "}\n";
+const char* const glowOverlayNames110 =
+    "#define texture texture2D\n"
+    "#define coord gl_TexCoord[0]\n"
+    "#define fragColour gl_FragColor\n";
+const char* const glowBlurNames130 = "#define fragColour gl_FragColor\n";
+
+// Without a fixed pipeline the renderer hands over the quad's corners and the transform itself,
+// at the locations every program it draws with shares.
+const char* const glowVersion330 = "#version 330 core\n";
+const char* const glowVersion300es =
+    "#version 300 es\n"
+    "precision highp float;\n"
+    "precision highp int;\n"
+    "precision highp sampler2D;\n"
+    "precision highp usampler2D;\n";
+const char* const glowVertexSource3 =
+    "layout(location = 0) in vec4 position;\n"
+    "layout(location = 3) in vec4 texCoord0;\n"
+    "uniform mat4 modelViewProjection;\n"
+    "out vec4 coord;\n"
+    "void main() {\n"
+    "  gl_Position = modelViewProjection * position;\n"
+    "  coord = texCoord0;\n"
+    "}\n";
+const char* const glowColourNames3 =
+    "in vec4 coord;\n"
+    "out vec4 fragColour;\n";
 
 // One copy's worth of the blur: the picture blended with itself shifted forward, then shifted
 // back, along one axis at alpha 0.3 (77 of 255), each step rounded to bytes as the blender
@@ -23,7 +54,6 @@ const char* const glowVertexSource130 =
 // quad leaves the pixels it does not reach as they were. Texels are exact multiples of 1/255,
 // so they need no rounding of their own.
 const char* const glowBlurSource =
-    "#version 130\n"
     "uniform sampler2D picture;\n"
     "uniform ivec2 size;\n"
     "uniform ivec2 step;\n"   // (1, 0) or (0, 1)
@@ -46,21 +76,20 @@ const char* const glowBlurSource =
     "  vec3 back = blend(mix(texel(at - n), texel(at - n - step), part), f);\n"
     "  f = along > reach ? back : f;\n"
     "  vec3 ahead = blend(mix(texel(at + n), texel(at + n + step), part), f);\n"
-    "  f = along + reach < float(dot(size, step)) ? ahead : f;\n"
-    "  gl_FragColor = vec4(f / 255.0, 1.0);\n"
+    "  f = along + reach < dot(vec2(size), vec2(step)) ? ahead : f;\n"
+    "  fragColour = vec4(f / 255.0, 1.0);\n"
     "}\n";
 
 // `count` additive layers of the texel scaled by a byte weight, added in one go; the frame
 // buffer's saturating add clamps the sum as it clamped each layer.
 const char* const glowOverlaySource =
-    "#version 110\n"
     "uniform sampler2D picture;\n"
     "uniform float weight;\n"
     "uniform float count;\n"
     "void main() {\n"
-    "  vec3 t = floor(texture2D(picture, gl_TexCoord[0].st).rgb * 255.0 + 0.5);\n"
+    "  vec3 t = floor(texture(picture, coord.st).rgb * 255.0 + 0.5);\n"
     "  vec3 layer = floor(t * (weight / 255.0) + 0.5);\n"
-    "  gl_FragColor = vec4(min(layer * count, 255.0) / 255.0, 1.0);\n"
+    "  fragColour = vec4(min(layer * count, 255.0) / 255.0, 1.0);\n"
     "}\n";
 
 // The same blur on pictures packed four pixels to a texel: each of the 128-bit texels of an
@@ -70,7 +99,6 @@ const char* const glowOverlaySource =
 // whole numbers. Used where the caller's depth test passes everywhere (the blur's quads then
 // leave no pixel as copied).
 const char* const glowPackSource =
-    "#version 130\n"
     "uniform sampler2D picture;\n"
     "out uvec4 four;\n"
     "uint pixel(ivec2 at) {\n"
@@ -187,3 +215,13 @@ const char* const glowPackedBlurSource =
     "  four = r | (g << 8u) | (bl << 16u);\n"
     "}\n"
     "#endif\n";
+
+// The packed picture back into the copy, one pixel per fragment: where the context takes no
+// memory of RGBA texels into an RGB texture (ES), the bytes go over by drawing.
+const char* const glowUnpackSource =
+    "uniform usampler2D picture;\n"
+    "void main() {\n"
+    "  ivec2 at = ivec2(gl_FragCoord.xy);\n"
+    "  uint c = texelFetch(picture, ivec2(at.x >> 2, at.y), 0)[at.x & 3];\n"
+    "  fragColour = vec4(vec3(uvec3(c, c >> 8u, c >> 16u) & 255u) / 255.0, 1.0);\n"
+    "}\n";

@@ -87,7 +87,10 @@ bool packedBlur(const GlProcs& gl, const GlowPrograms& p, Scratch& scratch, GLui
       to = from == scratch.packed[0] ? scratch.packed[1] : scratch.packed[0];
     });
     glViewport(0, 0, width, height);
-    unpackInto(gl, scratch, from, copy);
+    if (p.unpack.name)
+      drawPass(gl, p.unpack, from, copy, width, height);
+    else
+      unpackInto(gl, scratch, from, copy);
 
     gl.useProgram(0);
     glEnable(GL_BLEND);

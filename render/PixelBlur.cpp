@@ -13,6 +13,13 @@ bool readCallerDepth(const GlProcs& gl, GLint drawFramebuffer, CallerDepth* dept
   *depth = CallerDepth();
   if (!glIsEnabled(GL_DEPTH_TEST)) return true;
   if (drawFramebuffer == 0) {
+    // Without a fixed pipeline the window's buffers are asked about as attachments.
+    if (gl.shaderOnly) {
+      GLint type = GL_NONE;
+      gl.fb.getFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH,
+                                                GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &type);
+      return type == GL_NONE;
+    }
     GLint depthBits = 0;
     glGetIntegerv(GL_DEPTH_BITS, &depthBits);
     return depthBits == 0;
