@@ -7,6 +7,24 @@
 
 bool isOwnProgram(GLuint name);
 
+void litColour(const float eye[4], const float n[3], const float colour[4], float out[4]) {
+  const FixedState& s = shaderGl->s;
+  float toLight[3];
+  const float* p = s.light.position;
+  for (int i = 0; i < 3; ++i) toLight[i] = p[3] == 0 ? p[i] : p[i] / p[3] - eye[i] / eye[3];
+  const float length = std::sqrt(toLight[0] * toLight[0] + toLight[1] * toLight[1] + toLight[2] * toLight[2]);
+  if (length > 0)
+    for (float& c : toLight) c /= length;
+  const float facing = std::fmax(0.0f, n[0] * toLight[0] + n[1] * toLight[1] + n[2] * toLight[2]);
+  for (int i = 0; i < 3; ++i) {
+    const float c = std::fmin(1.0f, std::fmax(0.0f, colour[i]));
+    float v = s.lightModelAmbient[i] * c;
+    if (s.light.enabled) v += s.light.ambient[i] * c + facing * s.light.diffuse[i] * c;
+    out[i] = std::fmin(1.0f, std::fmax(0.0f, v));
+  }
+  out[3] = std::fmin(1.0f, std::fmax(0.0f, colour[3]));
+}
+
 namespace {
 constexpr size_t streamBytes = size_t(4) << 20;
 
@@ -71,10 +89,11 @@ void copyCorner(ShaderVertex& v, const float clip[4], const ShaderVertex& from, 
   v.normal[0] = eyeDistance;
   v.normal[1] = across;
   v.normal[2] = along;
-  v.texCoord[0] = halfWidth;
-  v.texCoord[1] = halfLength;
-  v.texCoord[2] = 0;
-  v.texCoord[3] = 1;
+  const float q = from.texCoord[3] != 0 ? from.texCoord[3] : 1.0f;
+  v.texCoord[0] = from.texCoord[0] / q;
+  v.texCoord[1] = from.texCoord[1] / q;
+  v.texCoord[2] = halfWidth;
+  v.texCoord[3] = halfLength;
 }
 
 struct Placed {
@@ -83,13 +102,34 @@ struct Placed {
   ShaderVertex vertex;
 };
 
+// A line's end as the programs would light and texture it: lines leave the vertex stage on
+// the CPU, so the light and sphere-map coordinates are worked out here.
 Placed place(const ShaderVertex& v, const Matrix4& modelView, const Matrix4& projection) {
+  const FixedState& s = shaderGl->s;
   Placed p;
   float eye[4];
   transformPoint(modelView, v.position, eye);
   transformPoint(projection, eye, p.clip);
   p.eyeDistance = std::fabs(eye[2]);
   p.vertex = v;
+  const bool sphere = s.texture2D && s.textureGenS && s.textureGenT && s.texGenMode[0] == GL_SPHERE_MAP;
+  if (!s.lighting && !sphere) return p;
+  const float* m = modelView.m;
+  float n[3];
+  for (int i = 0; i < 3; ++i) n[i] = m[i] * v.normal[0] + m[4 + i] * v.normal[1] + m[8 + i] * v.normal[2];
+  if (s.lighting) litColour(eye, n, v.colour, p.vertex.colour);
+  if (sphere) {
+    const float length = std::sqrt(eye[0] * eye[0] + eye[1] * eye[1] + eye[2] * eye[2]);
+    float u[3] = {eye[0], eye[1], eye[2]};
+    if (length > 0)
+      for (float& c : u) c /= length;
+    const float nu = n[0] * u[0] + n[1] * u[1] + n[2] * u[2];
+    const float r[3] = {u[0] - 2 * n[0] * nu, u[1] - 2 * n[1] * nu, u[2] - 2 * n[2] * nu};
+    const float mag = 2 * std::sqrt(r[0] * r[0] + r[1] * r[1] + (r[2] + 1) * (r[2] + 1));
+    const float tc[4] = {mag > 0 ? r[0] / mag + 0.5f : 0.5f, mag > 0 ? r[1] / mag + 0.5f : 0.5f,
+                         v.texCoord[2], v.texCoord[3]};
+    transformPoint(shaderGl->stacks[2].back(), tc, p.vertex.texCoord);
+  }
   return p;
 }
 
@@ -98,6 +138,7 @@ Placed between(const Placed& a, const Placed& b, float t) {
   for (int i = 0; i < 4; ++i) {
     p.clip[i] = a.clip[i] + (b.clip[i] - a.clip[i]) * t;
     p.vertex.colour[i] = a.vertex.colour[i] + (b.vertex.colour[i] - a.vertex.colour[i]) * t;
+    p.vertex.texCoord[i] = a.vertex.texCoord[i] + (b.vertex.texCoord[i] - a.vertex.texCoord[i]) * t;
   }
   p.eyeDistance = a.eyeDistance + (b.eyeDistance - a.eyeDistance) * t;
   return p;
@@ -122,7 +163,8 @@ void lineQuad(Placed a, Placed b, std::vector<ShaderVertex>& out) {
   const float c = dx / length, s = dy / length;
   const float width = shaderGl->s.lineWidth;
   const float halfWidth = width <= 1 ? 1.0f : 0.5f * width + 0.5f;
-  const float halfLength = 0.5f * length + 0.5f;
+  // A segment shorter than a pixel fades with its length instead of keeping half its strength.
+  const float halfLength = length < 1 ? length : 0.5f * length + 0.5f;
   const float reach = 0.5f;
   ShaderVertex corner[4];
   const float along[4] = {-reach, -reach, length + reach, length + reach};
@@ -132,8 +174,9 @@ void lineQuad(Placed a, Placed b, std::vector<ShaderVertex>& out) {
     const float x = ax + along[k] * c - side[k] * s, y = ay + along[k] * s + side[k] * c;
     const float w = end.clip[3];
     const float clip[4] = {(x / halfW - 1) * w, (y / halfH - 1) * w, end.clip[2], w};
-    copyCorner(corner[k], clip, end.vertex, end.eyeDistance, side[k], along[k] - 0.5f * length,
-               halfWidth, halfLength);
+    copyCorner(corner[k], clip, end.vertex, end.eyeDistance, side[k],
+               (along[k] - 0.5f * length) * halfLength / (0.5f * length + reach), halfWidth,
+               halfLength);
   }
   const int order[6] = {2, 1, 0, 3, 1, 2};
   for (int k : order) out.push_back(corner[k]);
@@ -303,9 +346,11 @@ void triangulate(const Batch& batch, std::vector<ShaderVertex>& out) {
       }
       break;
     case GL_QUAD_STRIP:
+      // Split along the same diagonal as the GL 1.1 pipeline, which the texture
+      // coordinates and colours are interpolated across.
       for (size_t i = 0; i + 3 < n; i += 2) {
-        tri(i, i + 1, i + 2);
-        tri(i + 1, i + 3, i + 2);
+        tri(i + 2, i, i + 3);
+        tri(i, i + 1, i + 3);
       }
       break;
     default:

@@ -51,8 +51,8 @@ void main() {
   // Lines arrive placed: clip position, the eye distance and the coverage coordinates.
   gl_Position = position;
   fogDistance = normal.x;
-  lineCoverage = vec4(normal.yz, texCoord.xy);
-  texCoordOut = vec4(0.0, 0.0, 0.0, 1.0);
+  lineCoverage = vec4(normal.yz, texCoord.zw);
+  texCoordOut = vec4(texCoord.xy, 0.0, 1.0);
   frontColour = c;
   backColour = c;
 #else
@@ -146,7 +146,7 @@ uint32_t featuresNow(bool line) {
     if (s.lighting && s.twoSided) key |= featureTwoSided;
     if (s.textureGenS && s.textureGenT && s.texGenMode[0] == GL_SPHERE_MAP) key |= featureSphereMap;
   }
-  if (s.texture2D && !line) {
+  if (s.texture2D) {
     key |= featureTexture;
     if (s.texEnvMode == GL_REPLACE) key |= featureReplace;
   }

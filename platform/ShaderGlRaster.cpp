@@ -9,29 +9,6 @@
 namespace {
 FixedState& st() { return shaderGl->s; }
 
-// The fixed pipeline's lighting of one vertex, for the raster colour.
-void lightColour(const float eye[4], float out[4]) {
-  const FixedState& s = st();
-  float n[3];
-  const float* m = modelViewMatrix().m;
-  // Normals of the show's rigid modelviews: the upper 3 x 3 carries them as it is.
-  for (int i = 0; i < 3; ++i) n[i] = m[i] * s.normal[0] + m[4 + i] * s.normal[1] + m[8 + i] * s.normal[2];
-  float toLight[3];
-  const float* p = s.light.position;
-  for (int i = 0; i < 3; ++i) toLight[i] = p[3] == 0 ? p[i] : p[i] / p[3] - eye[i] / eye[3];
-  const float length = std::sqrt(toLight[0] * toLight[0] + toLight[1] * toLight[1] + toLight[2] * toLight[2]);
-  if (length > 0)
-    for (float& c : toLight) c /= length;
-  const float facing = std::fmax(0.0f, n[0] * toLight[0] + n[1] * toLight[1] + n[2] * toLight[2]);
-  for (int i = 0; i < 3; ++i) {
-    const float c = std::fmin(1.0f, std::fmax(0.0f, s.colour[i]));
-    float v = s.lightModelAmbient[i] * c;
-    if (s.light.enabled) v += s.light.ambient[i] * c + facing * s.light.diffuse[i] * c;
-    out[i] = std::fmin(1.0f, std::fmax(0.0f, v));
-  }
-  out[3] = std::fmin(1.0f, std::fmax(0.0f, s.colour[3]));
-}
-
 void rasterPos(float x, float y, float z) {
   if (recordCall([x, y, z] { rasterPos(x, y, z); })) return;
   FixedState& s = st();
@@ -49,7 +26,10 @@ void rasterPos(float x, float y, float z) {
   s.rasterPosition[3] = w;
   s.rasterDistance = std::fabs(eye[2]);
   if (s.lighting) {
-    lightColour(eye, s.rasterColour);
+    const float* m = modelViewMatrix().m;
+    float n[3];
+    for (int i = 0; i < 3; ++i) n[i] = m[i] * s.normal[0] + m[4 + i] * s.normal[1] + m[8 + i] * s.normal[2];
+    litColour(eye, n, s.colour, s.rasterColour);
   } else {
     for (int i = 0; i < 4; ++i) s.rasterColour[i] = std::fmin(1.0f, std::fmax(0.0f, s.colour[i]));
   }

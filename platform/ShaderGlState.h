@@ -159,6 +159,8 @@ Matrix4& currentMatrix();
 const Matrix4& modelViewMatrix();
 const Matrix4& projectionMatrix();
 
+// The fixed pipeline's lighting of one vertex (eye position, eye normal), front face.
+void litColour(const float eye[4], const float normal[3], const float colour[4], float out[4]);
 // Draws triangles (mode GL_TRIANGLES, window-ready lines when lines is true) from memory.
 void drawVertices(const ShaderVertex* vertices, size_t count, bool lines);
 // Draws a range of a list's static buffer; the attributes in `live` from the current state.
