@@ -405,23 +405,34 @@ const Batch& withLiveAttributes(const Batch& batch, Batch& copy) {
 }
 }  // namespace
 
-void drawBatch(const Batch& batch, const ShaderList* list, size_t first, size_t count) {
+void drawBatch(const Batch& batch) {
   ShaderGl& g = *shaderGl;
-  const bool filled = polygonal(batch.mode) && g.s.polygonMode[0] == GL_FILL;
-  if (filled) {
-    if (list) {
-      drawStatic(*list, first, count, batch.live);
-      return;
-    }
-    g.scratch.clear();
+  g.scratch.clear();
+  if (polygonal(batch.mode) && g.s.polygonMode[0] == GL_FILL) {
     triangulate(batch, g.scratch);
     drawVertices(g.scratch.data(), g.scratch.size(), false);
     return;
   }
-  g.scratch.clear();
-  Batch copy;
-  outline(list ? withLiveAttributes(batch, copy) : batch, g.scratch);
+  outline(batch, g.scratch);
   drawVertices(g.scratch.data(), g.scratch.size(), true);
+}
+
+void drawRun(const ShaderList& list, const BatchRun& run) {
+  ShaderGl& g = *shaderGl;
+  if (run.polygons && g.s.polygonMode[0] == GL_FILL) {
+    drawStatic(list, run.firstVertex, run.vertexCount, run.live);
+  } else {
+    g.scratch.clear();
+    Batch copy;
+    for (size_t i = run.firstBatch; i < run.firstBatch + run.batchCount; ++i)
+      outline(withLiveAttributes(list.batches[i], copy), g.scratch);
+    drawVertices(g.scratch.data(), g.scratch.size(), true);
+  }
+  // What the batches set stays current after them, as GL leaves the last colour given.
+  FixedState& s = g.s;
+  if (run.set & colourBit) std::memcpy(s.colour, &run.last[0], 4 * sizeof(float));
+  if (run.set & normalBit) std::memcpy(s.normal, &run.last[4], 3 * sizeof(float));
+  if (run.set & texCoordBit) std::memcpy(s.texCoord, &run.last[7], 4 * sizeof(float));
 }
 
 namespace {
@@ -433,27 +444,35 @@ void APIENTRY endBatch() {
   }
   g.inBegin = false;
   if (g.compiling) {
+    ShaderList& list = *g.compiling;
     g.batch.live = uint8_t(~g.compileSet & 7u);
-    g.compiling->batches.push_back(g.batch);
-    const size_t index = g.compiling->batches.size() - 1;
-    const size_t first = g.compiling->triangles.size();
-    triangulate(g.batch, g.compiling->triangles);
-    const size_t count = g.compiling->triangles.size() - first;
-    ShaderList* list = g.compiling;
-    g.compiling->commands.push_back([list, index, first, count] {
-      drawBatch(list->batches[index], list, first, count);
-    });
-    // What the batch set stays current after it, as GL leaves the last colour given.
-    const uint8_t set = g.compileSet;
-    std::vector<float> last(g.compileColour, g.compileColour + 4);
-    last.insert(last.end(), g.compileNormal, g.compileNormal + 3);
-    last.insert(last.end(), g.compileTexCoord, g.compileTexCoord + 4);
-    g.compiling->commands.push_back([set, last] {
-      FixedState& s = shaderGl->s;
-      if (set & colourBit) std::memcpy(s.colour, &last[0], 4 * sizeof(float));
-      if (set & normalBit) std::memcpy(s.normal, &last[4], 3 * sizeof(float));
-      if (set & texCoordBit) std::memcpy(s.texCoord, &last[7], 4 * sizeof(float));
-    });
+    const bool polygons = polygonal(g.batch.mode);
+    const size_t first = list.triangles.size();
+    triangulate(g.batch, list.triangles);
+    list.batches.push_back(g.batch);
+    // A batch right after the last run, of the same kind, joins it.
+    const bool joins = list.runCommand + 1 == list.commands.size() && !list.runs.empty() &&
+                       list.runs.back().polygons == polygons && list.runs.back().live == g.batch.live;
+    if (!joins) {
+      BatchRun run;
+      run.firstBatch = list.batches.size() - 1;
+      run.firstVertex = first;
+      run.polygons = polygons;
+      run.live = g.batch.live;
+      list.runs.push_back(run);
+      const ShaderList* owner = &list;
+      const size_t index = list.runs.size() - 1;
+      list.commands.push_back([owner, index] { drawRun(*owner, owner->runs[index]); });
+      list.runCommand = list.commands.size() - 1;
+    }
+    list.attributesPending = false;  // the run leaves them current
+    BatchRun& run = list.runs.back();
+    ++run.batchCount;
+    run.vertexCount = list.triangles.size() - run.firstVertex;
+    run.set = g.compileSet;
+    std::memcpy(&run.last[0], g.compileColour, 4 * sizeof(float));
+    std::memcpy(&run.last[4], g.compileNormal, 3 * sizeof(float));
+    std::memcpy(&run.last[7], g.compileTexCoord, 4 * sizeof(float));
     return;
   }
   const GLuint program = callerProgram();
@@ -465,7 +484,7 @@ void APIENTRY endBatch() {
     if (!g.scratch.empty()) streamDraw(g.scratch.data(), g.scratch.size());
     return;
   }
-  drawBatch(g.batch, nullptr, 0, 0);
+  drawBatch(g.batch);
 }
 
 void APIENTRY normal3f(GLfloat x, GLfloat y, GLfloat z) {
@@ -474,7 +493,7 @@ void APIENTRY normal3f(GLfloat x, GLfloat y, GLfloat z) {
   if (g.compiling) {
     std::memcpy(g.compileNormal, n, sizeof n);
     g.compileSet |= normalBit;
-    if (!g.inBegin) recordCall([x, y, z] { normal3f(x, y, z); });
+    noteListAttribute();
     return;
   }
   std::memcpy(g.s.normal, n, sizeof n);
@@ -487,7 +506,7 @@ void APIENTRY texCoord4f(GLfloat s, GLfloat t, GLfloat r, GLfloat q) {
     const float v[4] = {s, t, r, q};
     std::memcpy(g.compileTexCoord, v, sizeof v);
     g.compileSet |= texCoordBit;
-    if (!g.inBegin) recordCall([s, t, r, q] { texCoord4f(s, t, r, q); });
+    noteListAttribute();
     return;
   }
   g.s.texCoord[0] = s;
@@ -504,7 +523,7 @@ void APIENTRY color4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
     const float v[4] = {r, g, b, a};
     std::memcpy(gl.compileColour, v, sizeof v);
     gl.compileSet |= colourBit;
-    if (!gl.inBegin) recordCall([r, g, b, a] { color4f(r, g, b, a); });
+    noteListAttribute();
     return;
   }
   gl.s.colour[0] = r;

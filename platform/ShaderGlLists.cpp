@@ -5,6 +5,7 @@
 void uploadList(ShaderList& list);
 
 namespace {
+void settleAttributes(ShaderList& list);
 constexpr int deepestNesting = 64;  // as GL's own limit on lists calling lists
 
 void releaseList(ShaderList& list) {
@@ -42,6 +43,7 @@ void APIENTRY endList() {
     ++g.errors;
     return;
   }
+  settleAttributes(*g.compiling);
   std::unique_ptr<ShaderList> list(g.compiling);
   g.compiling = nullptr;
   uploadList(*list);
@@ -88,9 +90,35 @@ GLboolean APIENTRY isList(GLuint name) {
 }
 }  // namespace
 
+namespace {
+// The attributes given since the last batch, as one command.
+void settleAttributes(ShaderList& list) {
+  if (!list.attributesPending) return;
+  list.attributesPending = false;
+  const ShaderGl& g = *shaderGl;
+  const uint8_t set = g.compileSet;
+  float last[11];
+  std::copy(g.compileColour, g.compileColour + 4, last);
+  std::copy(g.compileNormal, g.compileNormal + 3, last + 4);
+  std::copy(g.compileTexCoord, g.compileTexCoord + 4, last + 7);
+  std::vector<float> values(last, last + 11);
+  list.commands.push_back([set, values] {
+    FixedState& s = shaderGl->s;
+    if (set & colourBit) std::copy(values.begin(), values.begin() + 4, s.colour);
+    if (set & normalBit) std::copy(values.begin() + 4, values.begin() + 7, s.normal);
+    if (set & texCoordBit) std::copy(values.begin() + 7, values.end(), s.texCoord);
+  });
+}
+}  // namespace
+
+void noteListAttribute() {
+  if (shaderGl->compiling && !shaderGl->inBegin) shaderGl->compiling->attributesPending = true;
+}
+
 bool recordCall(std::function<void()> call) {
   ShaderGl& g = *shaderGl;
   if (!g.compiling) return false;
+  settleAttributes(*g.compiling);
   g.compiling->commands.push_back(std::move(call));
   return true;
 }

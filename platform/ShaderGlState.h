@@ -31,9 +31,23 @@ struct Batch {
   std::vector<ShaderVertex> vertices;
 };
 
+// Batches that follow one another in a list with nothing between them but their own colours:
+// drawn with one call, filled from the list's buffer or outlined together.
+struct BatchRun {
+  size_t firstBatch = 0, batchCount = 0;
+  size_t firstVertex = 0, vertexCount = 0;
+  bool polygons = true;
+  uint8_t live = 0;
+  uint8_t set = 0;  // the attributes the run leaves current, and their values
+  float last[11] = {};
+};
+
 // A compiled list: its commands, and its filled triangles in one static buffer.
 struct ShaderList {
   std::vector<std::function<void()>> commands;
+  std::vector<BatchRun> runs;
+  size_t runCommand = ~size_t(0);  // the command that draws the last run, while it may grow
+  bool attributesPending = false;   // colours given since the last batch, not yet a command
   std::vector<Batch> batches;            // as given, for outlines
   std::vector<ShaderVertex> triangles;   // every polygon batch, filled, one after another
   GLuint buffer = 0;
@@ -167,8 +181,10 @@ void drawVertices(const ShaderVertex* vertices, size_t count, bool lines);
 void drawStatic(const ShaderList& list, size_t first, size_t count, uint8_t live);
 // A batch's polygons as triangles, appended.
 void triangulate(const Batch& batch, std::vector<ShaderVertex>& out);
-// Draws a batch: filled from `list` when given and polygon mode allows, else as lines.
-void drawBatch(const Batch& batch, const ShaderList* list, size_t first, size_t count);
+// Draws a batch from memory: filled when polygon mode allows, else as lines.
+void drawBatch(const Batch& batch);
+// Draws a run of a list's batches.
+void drawRun(const ShaderList& list, const BatchRun& run);
 // The program for the current state (lines: the line variant), bound, with its uniforms given.
 const Program& useFixedProgram(bool lines);
 // A caller's own program: the transform is given to it, if it reads one.
@@ -180,6 +196,9 @@ void stopTextures();
 
 // Recording into a list: true when the call was recorded and must not run now.
 bool recordCall(std::function<void()> call);
+// A colour, normal or texture coordinates given while a list is compiled, outside glBegin: the
+// list's later vertices take it, and it becomes current when the list runs that far.
+void noteListAttribute();
 
 // Entry points of the table, by file.
 void fillMatrixCalls(GlCalls& calls);
