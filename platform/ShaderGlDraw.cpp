@@ -178,8 +178,7 @@ void lineQuad(Placed a, Placed b, std::vector<ShaderVertex>& out) {
                (along[k] - 0.5f * length) * halfLength / (0.5f * length + reach), halfWidth,
                halfLength);
   }
-  const int order[6] = {2, 1, 0, 3, 1, 2};
-  for (int k : order) out.push_back(corner[k]);
+  for (const ShaderVertex& v : corner) out.push_back(v);  // drawn as two triangles by index
 }
 
 // Whether GL would cull this polygon: its signed area on the window.
@@ -254,23 +253,53 @@ void outline(const Batch& batch, std::vector<ShaderVertex>& out) {
   }
 }
 
+// Room for `bytes` more in a streaming buffer bound at `target`: a fresh store when it is full.
+void makeRoom(GLenum target, size_t bytes, size_t& size, size_t& used) {
+  const ShaderGlProcs& p = shaderProcsTable;
+  if (bytes > size) {
+    size = bytes;
+    used = size;
+  }
+  if (used + bytes > size) {
+    p.bufferData(target, GLsizeiptr(size), nullptr, GL_STREAM_DRAW);
+    used = 0;
+  }
+}
+
+// Line quads, four corners each, as two triangles apiece through streamed indices.
+void streamQuads(const ShaderVertex* vertices, size_t count) {
+  ShaderGl& g = *shaderGl;
+  const ShaderGlProcs& p = shaderProcsTable;
+  const size_t bytes = count * sizeof(ShaderVertex);
+  p.bindVertexArray(g.streamArray);
+  p.bindBuffer(GL_ARRAY_BUFFER, g.streamBuffer);
+  makeRoom(GL_ARRAY_BUFFER, bytes, g.streamSize, g.streamUsed);
+  p.bufferSubData(GL_ARRAY_BUFFER, GLintptr(g.streamUsed), GLsizeiptr(bytes), vertices);
+  const uint32_t base = uint32_t(g.streamUsed / sizeof(ShaderVertex));
+  g.streamUsed += bytes;
+  const uint32_t corners[6] = {2, 1, 0, 3, 1, 2};
+  g.indices.clear();
+  for (uint32_t quad = 0; quad < count / 4; ++quad)
+    for (uint32_t k : corners) g.indices.push_back(base + 4 * quad + k);
+  const size_t indexBytes = g.indices.size() * sizeof(uint32_t);
+  makeRoom(GL_ELEMENT_ARRAY_BUFFER, indexBytes, g.indexSize, g.indexUsed);
+  p.bufferSubData(GL_ELEMENT_ARRAY_BUFFER, GLintptr(g.indexUsed), GLsizeiptr(indexBytes),
+                  g.indices.data());
+  glDrawElements(GL_TRIANGLES, GLsizei(g.indices.size()), GL_UNSIGNED_INT,
+                 reinterpret_cast<void*>(g.indexUsed));
+  g.indexUsed += indexBytes;
+}
+
 void streamDraw(const ShaderVertex* vertices, size_t count) {
   ShaderGl& g = *shaderGl;
   const ShaderGlProcs& p = shaderProcsTable;
   const size_t bytes = count * sizeof(ShaderVertex);
   p.bindVertexArray(g.streamArray);
   p.bindBuffer(GL_ARRAY_BUFFER, g.streamBuffer);
-  if (bytes > g.streamSize) {
-    g.streamSize = bytes;
-    g.streamUsed = g.streamSize;  // forces a fresh store below
-  }
-  if (g.streamUsed + bytes > g.streamSize) {
-    p.bufferData(GL_ARRAY_BUFFER, GLsizeiptr(g.streamSize), nullptr, GL_STREAM_DRAW);
-    g.streamUsed = 0;
-  }
+  makeRoom(GL_ARRAY_BUFFER, bytes, g.streamSize, g.streamUsed);
   p.bufferSubData(GL_ARRAY_BUFFER, GLintptr(g.streamUsed), GLsizeiptr(bytes), vertices);
   glDrawArrays(GL_TRIANGLES, GLint(g.streamUsed / sizeof(ShaderVertex)), GLsizei(count));
-  g.streamUsed += (bytes + sizeof(ShaderVertex) - 1) / sizeof(ShaderVertex) * sizeof(ShaderVertex);
+  g.streamUsed += bytes;
 }
 
 void APIENTRY beginBatch(GLenum mode) {
@@ -363,7 +392,10 @@ void drawVertices(const ShaderVertex* vertices, size_t count, bool lines) {
   LineOffset offset(lines);
   NoCulling noCulling(lines);
   useFixedProgram(lines);
-  streamDraw(vertices, count);
+  if (lines)
+    streamQuads(vertices, count);
+  else
+    streamDraw(vertices, count);
 }
 
 void drawStatic(const ShaderList& list, size_t first, size_t count, uint8_t live) {
@@ -545,6 +577,11 @@ bool startStream() {
   g.streamSize = streamBytes;
   g.streamUsed = 0;
   p.bufferData(GL_ARRAY_BUFFER, GLsizeiptr(g.streamSize), nullptr, GL_STREAM_DRAW);
+  p.genBuffers(1, &g.indexBuffer);
+  p.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, g.indexBuffer);  // kept by the vertex array
+  g.indexSize = streamBytes / 2;
+  g.indexUsed = 0;
+  p.bufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(g.indexSize), nullptr, GL_STREAM_DRAW);
   bindAttributes();
   return true;
 }
@@ -555,7 +592,8 @@ void stopStream() {
   p.bindVertexArray(0);
   if (g.streamArray) p.deleteVertexArrays(1, &g.streamArray);
   if (g.streamBuffer) p.deleteBuffers(1, &g.streamBuffer);
-  g.streamArray = g.streamBuffer = 0;
+  if (g.indexBuffer) p.deleteBuffers(1, &g.indexBuffer);
+  g.streamArray = g.streamBuffer = g.indexBuffer = 0;
 }
 
 void uploadList(ShaderList& list) {

@@ -154,8 +154,9 @@ struct ShaderGl {
   GLuint callerProgram = 0;
   GLint callerModelViewProjection = -1;
   // GL objects
-  GLuint streamBuffer = 0, streamArray = 0;
-  size_t streamSize = 0, streamUsed = 0;
+  GLuint streamBuffer = 0, streamArray = 0, indexBuffer = 0;
+  size_t streamSize = 0, streamUsed = 0, indexSize = 0, indexUsed = 0;
+  std::vector<uint32_t> indices;
   std::unordered_map<uint32_t, Program> programs;
   std::unordered_map<GLuint, GLint> textureFormats;  // internal format given per texture
   std::unordered_map<const GLubyte*, GLuint> bitmapTextures;
