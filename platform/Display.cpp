@@ -6,7 +6,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -65,21 +68,64 @@ bool desktopSize(int* width, int* height) {
   return true;
 }
 
-bool openScreen(Screen& s, const char* title, DisplayMode mode, int x, int y, int width, int height,
-                const char** failedStep) {
-  s.mode = mode;
-  s.windowWidth = width;
-  s.windowHeight = height;
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+namespace {
+// What SDL is asked for with the next window and its context: a compatibility context for the
+// reference (any version, so the newest the driver has), OpenGL 3.3 core or OpenGL ES 3.0 for
+// the shader renderer.
+void requestContext(GlRenderer renderer) {
+  int profile = SDL_GL_CONTEXT_PROFILE_COMPATIBILITY, major = 2, minor = 1, flags = 0;
+  if (renderer == GlRenderer::Core) {
+    profile = SDL_GL_CONTEXT_PROFILE_CORE;
+    major = 3;
+    minor = 3;
+    flags = SDL_GL_CONTEXT_FORWARD_COMPATIBLE_FLAG;
+  } else if (renderer == GlRenderer::Es) {
+    profile = SDL_GL_CONTEXT_PROFILE_ES;
+    major = 3;
+    minor = 0;
+  }
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, profile);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, major);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, minor);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, flags);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);  // depth lives in the offscreen framebuffer
+}
+
+// True when the current context keeps GL 1.1's fixed-function pipeline, as the reference
+// needs: below 3.0, 3.0 unless forward-compatible, and from 3.1 a compatibility profile or
+// GL_ARB_compatibility (whose GL_EXTENSIONS string a context without it no longer has). A
+// core-only system answers a compatibility request with less.
+bool fixedFunctionOffered() {
+  const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  int major = 0, minor = 0;
+  if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2) return false;
+  if (major < 3) return true;
+  GLint flags = 0, profile = 0;
+  glGetIntegerv(GL_CONTEXT_FLAGS, &flags);
+  bool offered = !(flags & GL_CONTEXT_FLAG_FORWARD_COMPATIBLE_BIT);
+  if (offered && (major > 3 || minor >= 1)) {
+    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);  // from 3.2; an error before, 0 kept
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    offered = (profile & GL_CONTEXT_COMPATIBILITY_PROFILE_BIT) ||
+              (!(profile & GL_CONTEXT_CORE_PROFILE_BIT) && extensions &&
+               std::strstr(extensions, "GL_ARB_compatibility"));
+  }
+  for (int i = 0; i < 4 && glGetError() != GL_NO_ERROR; ++i) {  // the queries' own errors
+  }
+  return offered;
+}
+
+// The window (hidden) and the chosen renderer's context, made current.
+bool openWindow(Screen& s, const char* title, int x, int y, const char** failedStep) {
+  requestContext(chosenGlRenderer());
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
-  if (mode == DisplayMode::Windowed) flags |= SDL_WINDOW_RESIZABLE;
-  s.window = SDL_CreateWindow(title, x, y, width, height, flags);
+  if (s.mode == DisplayMode::Windowed) flags |= SDL_WINDOW_RESIZABLE;
+  s.window = SDL_CreateWindow(title, x, y, s.windowWidth, s.windowHeight, flags);
   if (!s.window) {
     *failedStep = "Create Failed.\n- CreateWindow";
     return false;
@@ -90,6 +136,52 @@ bool openScreen(Screen& s, const char* title, DisplayMode mode, int x, int y, in
     return false;
   }
   SDL_GL_MakeCurrent(window(s), s.context);
+  return true;
+}
+
+void dropWindow(Screen& s) {
+  if (s.context) {
+    SDL_GL_MakeCurrent(window(s), nullptr);
+    SDL_GL_DeleteContext(s.context);
+  }
+  if (s.window) SDL_DestroyWindow(window(s));
+  s.context = s.window = nullptr;
+}
+
+const char* rendererName(GlRenderer renderer) {
+  switch (renderer) {
+    case GlRenderer::Core: return "the core renderer (OpenGL 3.3)";
+    case GlRenderer::Es: return "the ES renderer (OpenGL ES 3.0)";
+    default: return "the GL 1.1 reference";
+  }
+}
+}  // namespace
+
+bool openScreen(Screen& s, const char* title, DisplayMode mode, int x, int y, int width, int height,
+                const char** failedStep) {
+  s.mode = mode;
+  s.windowWidth = width;
+  s.windowHeight = height;
+  bool opened = openWindow(s, title, x, y, failedStep);
+  if (chosenGlRenderer() == GlRenderer::Reference && s.window &&
+      (!opened || !fixedFunctionOffered())) {
+    // A system with core contexts only: the shader renderer draws the same scenes there.
+    dropWindow(s);
+    chooseGlRenderer(GlRenderer::Core);
+    opened = openWindow(s, title, x, y, failedStep);
+    if (opened)
+      std::fprintf(stderr, "kelvarn: no compatibility GL context here; drawing with the core "
+                           "renderer\n");
+  }
+  if (!opened) return false;
+  const char* why = "";
+  if (!startGlCalls(&why)) {
+    static std::string step;
+    step = std::string("InitPixcel Failed.\n- ") + rendererName(chosenGlRenderer()) +
+           " cannot draw here: " + why;
+    *failedStep = step.c_str();
+    return false;
+  }
   if (!framebufferProcs()) {
     *failedStep = "InitPixcel Failed.\n- SetPixelFormat()";
     return false;
@@ -253,6 +345,8 @@ void readScreenPixelsBgra(const Screen& s, unsigned char* bgra) {
 
 void closeScreen(Screen& s) {
   if (s.context) {
+    SDL_GL_MakeCurrent(window(s), s.context);
+    stopGlCalls();
     const FramebufferProcs* fb = framebufferProcs();
     if (s.framebuffer && fb) {
       fb->bindFramebuffer(GL_FRAMEBUFFER, 0);

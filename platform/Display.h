@@ -40,8 +40,11 @@ bool displayInteractive();
 // display that shows windows.
 bool desktopSize(int* width, int* height);
 
-// Window and compatibility GL context, made current; the window stays hidden. On failure returns
-// false and names the step that failed in *failedStep.
+// Window and GL context for the chosen renderer (platform/GlCalls.h), made current, with the
+// call table filled; the window stays hidden. The reference asks for a compatibility context;
+// where the system offers none with GL 1.1's pipeline (core-only), the core renderer is chosen
+// instead, with one line on stderr. On failure returns false and names the step that failed
+// in *failedStep.
 bool openScreen(Screen& screen, const char* title, DisplayMode mode, int x, int y, int width,
                 int height, const char** failedStep);
 // The window's size when it is not full screen; a hidden window takes it at once.
@@ -80,4 +83,5 @@ void readScreenPixels(const Screen& screen, unsigned char* rgb, bool topRowFirst
 // driver's own layout, so the read is a plain copy (frameWidth * frameHeight * 4 bytes). Only the
 // picture's pixels are written; the bars keep what the buffer held (zeros give black bars).
 void readScreenPixelsBgra(const Screen& screen, unsigned char* bgra);
+// Gives back the renderer's GL objects and the picture, then the context and the window.
 void closeScreen(Screen& screen);

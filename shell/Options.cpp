@@ -64,6 +64,20 @@ bool timeValue(const char* name, const char* text, uint32_t most, uint32_t* out,
   return false;
 }
 
+bool parseRenderer(const char* text, Options& o, std::string* error) {
+  const struct {
+    const char* name;
+    GlRenderer renderer;
+  } names[] = {{"gl1", GlRenderer::Reference}, {"core", GlRenderer::Core}, {"es", GlRenderer::Es}};
+  for (const auto& n : names)
+    if (!std::strcmp(text, n.name)) {
+      o.renderer = n.renderer;
+      return true;
+    }
+  *error = std::string("--renderer needs gl1, core or es, not '") + text + "'";
+  return false;
+}
+
 bool chooseRun(Options& o, RunMode run, std::string* error) {
   if (o.run != RunMode::Play && o.run != run) {
     *error = "--shot, --capture, --bench, --soak and --seek cannot be combined";
@@ -176,6 +190,11 @@ const OptionRow rows[] = {
      "draw on the GL 1.1 reference path: the glow without shaders,\n"
      "text from glyph bitmaps every frame (no cached text)",
      [](Options& o, V, E) { o.fixedFunction = true; return true; }},
+    {"--renderer", "gl1|core|es", 1, false,
+     "the GL that draws, in every mode: gl1, the GL 1.1 reference in a\n"
+     "compatibility context (the default); core, the shader renderer in\n"
+     "an OpenGL 3.3 core context; es, the same in OpenGL ES 3.0",
+     [](Options& o, V v, E e) { return parseRenderer(v[0], o, e); }},
     {"--help", "", 0, false, "this text (also -h)",
      [](Options& o, V, E) { o.help = true; return true; }},
 };
@@ -246,6 +265,12 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
   if (check && *check && std::strcmp(check, "0") != 0) o.glCheck = true;
   if (o.benchCompare && (o.run != RunMode::Bench || o.fixedFunction)) {
     *error = "--compare goes with --bench, and without --fixed-function (it times both paths)";
+    return false;
+  }
+  if (o.renderer != GlRenderer::Reference && (o.fixedFunction || o.benchCompare)) {
+    *error = o.fixedFunction ? "--fixed-function draws on the GL 1.1 reference path"
+                             : "--compare times the GL 1.1 reference path too";
+    *error += ": it goes only with --renderer gl1";
     return false;
   }
   const std::string& file = o.captureFile;

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Display.h"
+#include "platform/Gl.h"
 #include "shell/Timeline.h"
 
 #include <cstddef>
@@ -45,6 +46,7 @@ struct Options {
   bool loop = false;           // live play starts again from 0 after the end, until Escape
   bool osd = true;             // live play shows a line of what a key did
   bool fixedFunction = false;  // the glow's GL 1.1 path even where GLSL is offered
+  GlRenderer renderer = GlRenderer::Reference;  // which GL draws every scene (--renderer)
   // The frame's size: 0 x 0 is the default (the display's own for live play on a GPU, else
   // 800 x 600); nativeResolution asks for the display's own size.
   int resolutionWidth = 0;

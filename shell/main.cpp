@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   forceFixedFunction(options.fixedFunction);
+  chooseGlRenderer(options.renderer);
   // Files the user names are theirs, taken from the folder the program was started in, before
   // it moves into the folder that holds data/.
   for (std::string* path : {&options.shotFile, &options.captureFile, &options.benchJson})

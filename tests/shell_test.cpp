@@ -187,6 +187,21 @@ TEST(Program, EndsWithAClearErrorWhenItCannotShowAnything) {
   EXPECT_NE(badOption.err.find("--shot"), std::string::npos);
 }
 
+TEST(Program, RendererOptionRefusesBadInputAndFallsBackToCore) {
+  for (const char* args : {"--renderer gl2", "--renderer core --fixed-function"}) {
+    ProgramRun r = runProgram(std::string(KELVARN_BINARY) + " --shot 0 x.png " + args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_NE(r.err.find("--renderer"), std::string::npos) << r.err;
+  }
+  // Mesa answering a compatibility request with a 3.3 forward-compatible core context, as a
+  // core-only driver does: the show takes the core renderer and says so once.
+  ProgramRun core = runProgram("env MESA_GL_VERSION_OVERRIDE=3.3FC " + std::string(KELVARN_BINARY) +
+                               " --shot 0 " KELVARN_TEST_TMP "/core.png");
+  const std::string line = "no compatibility GL context here; drawing with the core renderer\n";
+  EXPECT_NE(core.err.find(line), std::string::npos) << core.err;
+  EXPECT_EQ(core.err.find(line), core.err.rfind(line)) << core.err;
+}
+
 TEST(Program, InstalledProgramFindsItsDataFromAnyFolder) {
   std::string prefix = std::string(KELVARN_TEST_TMP) + "/install-" + std::to_string(getpid());
   std::string install = "cmake --install " + std::string(KELVARN_BUILD_DIR) + " --prefix " +
