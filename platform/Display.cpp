@@ -316,20 +316,38 @@ void presentScreen(Screen& s) {
 
 namespace {
 // The picture read into its place in a frame-sized buffer, bottom row first; the bars untouched.
-void readPicture(const Screen& s, GLenum format, int bytesPerPixel, unsigned char* frame) {
+// An ES context reads only RGBA: its rows are read whole and repacked into the frame.
+void readPicture(Screen& s, GLenum format, int bytesPerPixel, unsigned char* frame) {
   GLint packAlignment = 4, rowLength = 0;
   glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
   glGetIntegerv(GL_PACK_ROW_LENGTH, &rowLength);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glPixelStorei(GL_PACK_ROW_LENGTH, s.frameWidth);
   size_t offset = (size_t(pictureY(s)) * s.frameWidth + pictureX(s)) * bytesPerPixel;
-  glReadPixels(0, 0, s.width, s.height, format, GL_UNSIGNED_BYTE, frame + offset);
+  if (chosenGlRenderer() == GlRenderer::Es) {
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    s.readScratch.resize(size_t(s.width) * size_t(s.height) * 4);
+    glReadPixels(0, 0, s.width, s.height, GL_RGBA, GL_UNSIGNED_BYTE, s.readScratch.data());
+    const bool bgra = format == GL_BGRA;
+    for (int y = 0; y < s.height; ++y) {
+      const unsigned char* from = s.readScratch.data() + size_t(y) * size_t(s.width) * 4;
+      unsigned char* to = frame + offset + size_t(y) * size_t(s.frameWidth) * bytesPerPixel;
+      for (int x = 0; x < s.width; ++x, from += 4, to += bytesPerPixel) {
+        to[0] = from[bgra ? 2 : 0];
+        to[1] = from[1];
+        to[2] = from[bgra ? 0 : 2];
+        if (bytesPerPixel == 4) to[3] = from[3];
+      }
+    }
+  } else {
+    glPixelStorei(GL_PACK_ROW_LENGTH, s.frameWidth);
+    glReadPixels(0, 0, s.width, s.height, format, GL_UNSIGNED_BYTE, frame + offset);
+  }
   glPixelStorei(GL_PACK_ROW_LENGTH, rowLength);
   glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
 }
 }  // namespace
 
-void readScreenPixels(const Screen& s, unsigned char* rgb, bool topRowFirst) {
+void readScreenPixels(Screen& s, unsigned char* rgb, bool topRowFirst) {
   size_t row = static_cast<size_t>(s.frameWidth) * 3;
   if (s.frameWidth != s.width || s.frameHeight != s.height)
     std::fill(rgb, rgb + row * s.frameHeight, static_cast<unsigned char>(0));
@@ -339,7 +357,7 @@ void readScreenPixels(const Screen& s, unsigned char* rgb, bool topRowFirst) {
     std::swap_ranges(rgb + row * y, rgb + row * (y + 1), rgb + row * (s.frameHeight - 1 - y));
 }
 
-void readScreenPixelsBgra(const Screen& s, unsigned char* bgra) {
+void readScreenPixelsBgra(Screen& s, unsigned char* bgra) {
   readPicture(s, GL_BGRA, 4, bgra);
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <vector>
 
 // The screen the show draws into. Scenes render into an offscreen framebuffer (the picture, 4:3,
 // 800 x 600 unless asked otherwise) with a 24-bit depth buffer that stands for the window's back
@@ -26,6 +27,7 @@ struct Screen {
   int windowHeight = 0;
   DisplayMode mode = DisplayMode::Windowed;
   bool fullscreen = false;  // covering the display now (either full-screen way)
+  std::vector<unsigned char> readScratch;  // an ES context's RGBA rows on their way to a frame
 };
 
 // Brings SDL's video up. Offscreen runs draw into a hidden window on the desktop; on Linux with
@@ -78,10 +80,10 @@ void setSwapInterval(bool vsync);
 void presentScreen(Screen& screen);
 // The frame as 8-bit RGB (frameWidth * frameHeight * 3 bytes): the picture centred, the bars
 // black; top row first or, cheaper, as GL keeps it with the bottom row first. Allocates nothing.
-void readScreenPixels(const Screen& screen, unsigned char* rgb, bool topRowFirst = true);
+void readScreenPixels(Screen& screen, unsigned char* rgb, bool topRowFirst = true);
 // The frame as GL keeps it, bottom row first, 4 bytes a pixel (blue, green, red, unused): the
 // driver's own layout, so the read is a plain copy (frameWidth * frameHeight * 4 bytes). Only the
 // picture's pixels are written; the bars keep what the buffer held (zeros give black bars).
-void readScreenPixelsBgra(const Screen& screen, unsigned char* bgra);
+void readScreenPixelsBgra(Screen& screen, unsigned char* bgra);
 // Gives back the renderer's GL objects and the picture, then the context and the window.
 void closeScreen(Screen& screen);

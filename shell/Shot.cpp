@@ -12,7 +12,7 @@ int renderShot(const Options& options) {
   int failed = 0;
   if (!openOffscreenShow(window, options, &failed)) return failed;
   catchUpTo(options.shotMs, options.stepMs);
-  const Screen& screen = window.screen;
+  Screen& screen = window.screen;
   std::vector<unsigned char> rgb(static_cast<size_t>(screen.frameWidth) * screen.frameHeight * 3);
   readScreenPixels(screen, rgb.data());
   bool written = writePng(options.shotFile, screen.frameWidth, screen.frameHeight, rgb.data());
