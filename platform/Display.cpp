@@ -282,6 +282,7 @@ void setSwapInterval(bool vsync) {
 }
 
 void presentScreen(Screen& s) {
+  settleGlCalls();
   const FramebufferProcs* calls = framebufferProcs();
   if (s.mode == DisplayMode::Offscreen || !s.window || !calls) {
     glFlush();

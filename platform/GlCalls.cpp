@@ -47,3 +47,7 @@ void stopGlCalls() {
 }
 
 bool shaderRendererActive() { return choice.shaderActive; }
+
+void settleGlCalls() {
+  if (choice.shaderActive) settleShaderGl();
+}

@@ -102,6 +102,14 @@
   X(void, clearColor, glClearColor, (GLfloat r, GLfloat g, GLfloat b, GLfloat a))               \
   X(void, bindTexture, glBindTexture, (GLenum target, GLuint texture))                          \
   X(void, deleteTextures, glDeleteTextures, (GLsizei n, const GLuint* textures))                \
+  X(void, clear, glClear, (GLbitfield mask))                                                    \
+  X(void, copyTexSubImage2D, glCopyTexSubImage2D,                                               \
+    (GLenum target, GLint level, GLint xoffset, GLint yoffset, GLint x, GLint y, GLsizei width, \
+     GLsizei height))                                                                           \
+  X(void, readPixels, glReadPixels,                                                             \
+    (GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void* pixels)) \
+  X(void, finish, glFinish, (void))                                                             \
+  X(void, flush, glFlush, (void))                                                               \
   X(GLint, renderMode, glRenderMode, (GLenum mode))
 
 struct GlCalls {
@@ -127,6 +135,9 @@ bool startGlCalls(const char** why);
 void stopGlCalls();
 // True while the shader renderer answers the calls.
 bool shaderRendererActive();
+// Draws whatever the shader renderer still holds back, before calls outside the table (a
+// caller's own programs and framebuffers) take over; nothing on the reference.
+void settleGlCalls();
 // The shader renderer's vertex inputs, bound to these locations in every program it draws
 // with, its own and a caller's (the glow's): a caller's program reads the position and texture
 // coordinates there and the transform from `uniform mat4 modelViewProjection`.
@@ -215,5 +226,10 @@ enum ShaderAttribute : unsigned {
 #define glClearColor glCalls.clearColor
 #define glBindTexture glCalls.bindTexture
 #define glDeleteTextures glCalls.deleteTextures
+#define glClear glCalls.clear
+#define glCopyTexSubImage2D glCalls.copyTexSubImage2D
+#define glReadPixels glCalls.readPixels
+#define glFinish glCalls.finish
+#define glFlush glCalls.flush
 #define glRenderMode glCalls.renderMode
 #endif

@@ -41,8 +41,13 @@ bool startShaderGl(bool es, const char** why) {
   return true;
 }
 
+void settleShaderGl() {
+  if (shaderGl) flushPending();
+}
+
 void stopShaderGl() {
   if (!shaderGl) return;
+  shaderGl->pending.clear();
   stopPrograms();
   releaseLists();
   if (!shaderGl->ownTextures.empty())

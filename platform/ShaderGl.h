@@ -8,6 +8,8 @@
 // context lacks what the renderer needs.
 bool startShaderGl(bool es, const char** why);
 void stopShaderGl();
+// Draws the batches held back to be drawn together.
+void settleShaderGl();
 // The renderer's entries in the call table; calls it leaves alone keep the system's function.
 void fillShaderGlCalls(GlCalls& calls);
 // The first lines of every program for the current context: "#version 330 core", or

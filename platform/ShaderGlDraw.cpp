@@ -449,8 +449,16 @@ void drawBatch(const Batch& batch) {
   drawVertices(g.scratch.data(), g.scratch.size(), true);
 }
 
+void flushPending() {
+  ShaderGl& g = *shaderGl;
+  if (g.pending.empty()) return;
+  drawVertices(g.pending.data(), g.pending.size(), false);
+  g.pending.clear();
+}
+
 void drawRun(const ShaderList& list, const BatchRun& run) {
   ShaderGl& g = *shaderGl;
+  flushPending();
   if (run.polygons && g.s.polygonMode[0] == GL_FILL) {
     drawStatic(list, run.firstVertex, run.vertexCount, run.live);
   } else {
@@ -508,7 +516,15 @@ void APIENTRY endBatch() {
     return;
   }
   const GLuint program = callerProgram();
+  if (program == 0 && polygonal(g.batch.mode) && g.s.polygonMode[0] == GL_FILL) {
+    triangulate(g.batch, g.pending);  // drawn with the batches after it under the same state
+    return;
+  }
   if (program != 0) {
+    if (!g.pending.empty()) {
+      flushPending();
+      shaderProcsTable.useProgram(program);  // the held-back batches drew with their own
+    }
     // A caller's program draws the batch as it stands, filled.
     feedCallerProgram(program);
     g.scratch.clear();
@@ -516,6 +532,7 @@ void APIENTRY endBatch() {
     if (!g.scratch.empty()) streamDraw(g.scratch.data(), g.scratch.size());
     return;
   }
+  flushPending();
   drawBatch(g.batch);
 }
 

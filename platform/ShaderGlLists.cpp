@@ -29,6 +29,7 @@ void APIENTRY newList(GLuint name, GLenum) {
     ++g.errors;
     return;
   }
+  flushPending();
   g.compiling = new ShaderList;
   g.compilingName = name;
   g.compileSet = 0;
@@ -117,7 +118,10 @@ void noteListAttribute() {
 
 bool recordCall(std::function<void()> call) {
   ShaderGl& g = *shaderGl;
-  if (!g.compiling) return false;
+  if (!g.compiling) {
+    flushPending();  // the call changes what later batches draw with
+    return false;
+  }
   settleAttributes(*g.compiling);
   g.compiling->commands.push_back(std::move(call));
   return true;

@@ -146,7 +146,9 @@ uint32_t featuresNow(bool line) {
     if (s.lighting && s.twoSided) key |= featureTwoSided;
     if (s.textureGenS && s.textureGenT && s.texGenMode[0] == GL_SPHERE_MAP) key |= featureSphereMap;
   }
-  if (s.texture2D) {
+  // GL 1.1 draws as if texturing were off while the unit holds no texture (texture 0 has no
+  // picture); a sampler would read black instead.
+  if (s.texture2D && s.boundTexture != 0) {
     key |= featureTexture;
     if (s.texEnvMode == GL_REPLACE) key |= featureReplace;
   }

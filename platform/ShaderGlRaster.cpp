@@ -81,6 +81,7 @@ GLuint bitmapTexture(GLsizei width, GLsizei height, const GLubyte* bits) {
 // raster colour (fogged once, as all its fragments share the raster's distance).
 void drawBitmap(GLuint texture, GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig) {
   ShaderGl& g = *shaderGl;
+  flushPending();
   const FixedState saved = g.s;
   FixedState& s = g.s;
   const float x = std::floor(s.rasterPosition[0] + 0.0001f - xorig);

@@ -138,6 +138,9 @@ struct ShaderGl {
   bool inBegin = false;
   Batch batch;
   std::vector<ShaderVertex> scratch;  // triangles or line quads on their way to the stream
+  // Filled triangles of glBegin/glEnd batches that follow one another under the same state,
+  // drawn together before the next change of state.
+  std::vector<ShaderVertex> pending;
   // Lists
   std::unordered_map<GLuint, std::unique_ptr<ShaderList>> lists;
   GLuint nextList = 1;
@@ -176,6 +179,8 @@ const Matrix4& projectionMatrix();
 
 // The fixed pipeline's lighting of one vertex (eye position, eye normal), front face.
 void litColour(const float eye[4], const float normal[3], const float colour[4], float out[4]);
+// Draws the held-back batches now.
+void flushPending();
 // Draws triangles (mode GL_TRIANGLES, window-ready lines when lines is true) from memory.
 void drawVertices(const ShaderVertex* vertices, size_t count, bool lines);
 // Draws a range of a list's static buffer; the attributes in `live` from the current state.

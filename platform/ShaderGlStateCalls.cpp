@@ -460,6 +460,7 @@ void APIENTRY bindTexture(GLenum target, GLuint texture) {
 }
 
 void APIENTRY deleteTextures(GLsizei n, const GLuint* textures) {
+  flushPending();
   for (GLsizei i = 0; i < n; ++i) {
     shaderGl->textureFormats.erase(textures[i]);
     if (textures[i] == st().boundTexture) st().boundTexture = 0;

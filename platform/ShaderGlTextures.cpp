@@ -40,6 +40,7 @@ Translated translate(GLint internalFormat, GLenum format) {
 void APIENTRY texImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
                          GLsizei height, GLint border, GLenum format, GLenum type,
                          const void* pixels) {
+  flushPending();
   const Translated t = translate(internalFormat, format);
   ::glTexImage2D(target, level, t.internalFormat, width, height, border, t.format, type, pixels);
   if (target != GL_TEXTURE_2D) return;
@@ -58,15 +59,47 @@ void APIENTRY getTexLevelParameteriv(GLenum target, GLint level, GLenum name, GL
 }
 
 void APIENTRY getTexImage(GLenum target, GLint level, GLenum format, GLenum type, void* pixels) {
+  flushPending();
   if (shaderGl->es) {
     ++shaderGl->errors;  // an ES context has no way to read a texture but through a framebuffer
     return;
   }
   ::glGetTexImage(target, level, format, type, pixels);
 }
+void APIENTRY clear(GLbitfield mask) {
+  flushPending();
+  ::glClear(mask);
+}
+
+void APIENTRY copyTexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint yoffset, GLint x,
+                                GLint y, GLsizei width, GLsizei height) {
+  flushPending();
+  ::glCopyTexSubImage2D(target, level, xoffset, yoffset, x, y, width, height);
+}
+
+void APIENTRY readPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
+                         GLenum type, void* pixels) {
+  flushPending();
+  ::glReadPixels(x, y, width, height, format, type, pixels);
+}
+
+void APIENTRY finish() {
+  flushPending();
+  ::glFinish();
+}
+
+void APIENTRY flush() {
+  flushPending();
+  ::glFlush();
+}
 }  // namespace
 
 void fillTextureCalls(GlCalls& c) {
+  c.clear = clear;
+  c.copyTexSubImage2D = copyTexSubImage2D;
+  c.readPixels = readPixels;
+  c.finish = finish;
+  c.flush = flush;
   c.texImage2D = texImage2D;
   c.getTexLevelParameteriv = getTexLevelParameteriv;
   c.getTexImage = getTexImage;

@@ -73,6 +73,7 @@ bool quadPassesEverywhere(const GlProcs& gl, GLuint query, const Texture& target
   const GLenum counting = gl.es ? GL_ANY_SAMPLES_PASSED : GL_SAMPLES_PASSED;
   gl.beginQuery(counting, query);
   drawScreenQuad(0, 0);
+  settleGlCalls();  // the quad is drawn inside the query, not held back past it
   gl.endQuery(counting);
   if (gl.es) glDepthFunc(GLenum(depthFunction));
   glColorMask(mask[0], mask[1], mask[2], mask[3]);

@@ -30,6 +30,8 @@ bool glowShadersAvailable() {
 
 bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
   hook.last = BlurRoute::None;
+  settleGlCalls();  // what was drawn so far lands before the glow's own programs take over
+  settleGlCalls();  // what was drawn so far lands before the glow's own programs take over
   const GlProcs* gl = nullptr;
   GlowPrograms* p = currentGlowPrograms(&gl);
   if (!p || target.width <= 0 || target.height <= 0 || !plainTexturedDrawing(*gl) ||
@@ -66,6 +68,8 @@ bool overlayWithShaders(const Texture& target, float alpha, int8_t count) {
   const GlProcs* gl = nullptr;
   const GlowPrograms* p = currentGlowPrograms(&gl);
   if (!p || !plainTexturedDrawing(*gl)) return false;
+  settleGlCalls();
+  settleGlCalls();
   // The colour is clamped as glColor4f clamps it; GL_ONE ignores it.
   const float a = std::fmin(1.0f, std::fmax(0.0f, alpha));
   const float weight = target.blendSrc == GL_ONE ? 255.0f : std::floor(a * 255.0f + 0.5f);
