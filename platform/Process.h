@@ -10,6 +10,7 @@
 struct ChildProcess {
   intptr_t process = -1;  // the system's id or handle; -1 while none runs
   intptr_t input = -1;    // our end of its standard input
+  intptr_t output = -1;   // our end of its standard output, for a program that answers
 };
 
 struct ChildEnd {
@@ -27,6 +28,27 @@ bool startPipedProcess(const std::vector<std::string>& args, ChildProcess& child
 bool writeToProcess(ChildProcess& child, const unsigned char* data, size_t size);
 // Closes its input and waits for it to end.
 ChildEnd finishProcess(ChildProcess& child);
+
+// A program that answers: like startPipedProcess, and its standard output comes back through a
+// second pipe. `environment` adds NAME=value entries to ours (replacing ours of the same name).
+bool startAnsweringProcess(const std::vector<std::string>& args,
+                           const std::vector<std::string>& environment, ChildProcess& child);
+// Reads exactly `size` bytes of its output; false if it ends (or closes its output) first.
+bool readFromProcess(ChildProcess& child, unsigned char* data, size_t size);
+
+// The other side, in the program started that way: standard input and output kept as a
+// private line to the parent, and stdout pointed at stderr, so that nothing printed (ours or a
+// library's) can fall into the conversation. False if either is missing.
+struct ParentLine {
+  intptr_t input = -1;
+  intptr_t output = -1;
+};
+bool takeParentLine(ParentLine& line);
+bool readFromParent(ParentLine& line, unsigned char* data, size_t size);
+bool writeToParent(ParentLine& line, const unsigned char* data, size_t size);
+
+// The full path of this program's own executable; empty if the system does not say.
+std::string ownProgramPath();
 
 // From now on Ctrl-C (and a request to terminate) only sets the flag that stopRequested reads,
 // and a broken pipe shows as a failed write instead of ending the show.

@@ -6,6 +6,7 @@
 #include "platform/GlProcs.h"
 #include "platform/ProcessTime.h"
 #include "render/GlowShaders.h"
+#include "shell/BenchPeer.h"
 #include "shell/DemoWindow.h"
 #include "shell/Show.h"
 #include "shell/Timeline.h"
@@ -19,14 +20,6 @@ namespace {
 const char* const slotNames[sceneCount] = {
     "opening", "Shift 1", "tunnel", "Shift 2", "credits",
     "Shift 3", "greetings", "Shift 4", "spiral columns", "end scroller"};
-
-double timedFrame(uint32_t elapsed) {
-  setVirtualClock(elapsed);
-  double t0 = steadyMs();
-  frameCallback();
-  glFinish();
-  return steadyMs() - t0;
-}
 
 double ratio(double slower, double faster) { return faster > 0 ? slower / faster : 0.0; }
 
@@ -48,7 +41,38 @@ void writeJsonSlots(FILE* f, const char* name, const FrameStats* stats) {
                  i + 1 < sceneCount ? "," : "");
   std::fprintf(f, "  ],\n");
 }
+
+std::string jsonText(const std::string& text) {
+  std::string escaped;
+  for (char c : text) {
+    if (c == '"' || c == '\\') escaped += '\\';
+    if (static_cast<unsigned char>(c) >= 0x20) escaped += c;
+  }
+  return escaped;
+}
 }  // namespace
+
+double timedBenchFrame(uint32_t elapsed) {
+  setVirtualClock(elapsed);
+  double t0 = steadyMs();
+  frameCallback();
+  glFinish();
+  return steadyMs() - t0;
+}
+
+const char* benchRendererName() {
+  switch (chosenGlRenderer()) {
+    case GlRenderer::Core: return "core";
+    case GlRenderer::Es: return "es";
+    case GlRenderer::Reference: break;
+  }
+  return "gl1";
+}
+
+const char* benchGlowPath(bool compare) {
+  if (!glowShadersAvailable()) return compare ? "GL 1.1 twice" : "GL 1.1";
+  return compare ? "shaders and GL 1.1 in turn" : "shaders";
+}
 
 FrameStats frameStats(std::vector<double> ms) {
   FrameStats s;
@@ -66,6 +90,7 @@ FrameStats frameStats(std::vector<double> ms) {
 }
 
 int benchShow(const Options& o) {
+  if (startedAsBenchPeer()) return serveBenchPeer(o);
   DemoWindow window;
   int failed = 0;
   double prepStart = steadyMs();
@@ -73,60 +98,99 @@ int benchShow(const Options& o) {
   glFinish();
   double prepMs = steadyMs() - prepStart;  // window, GL context and every scene's preparation
   resetFrameClock();
-  timedFrame(0);
+  timedBenchFrame(0);
   double firstFrameMs = msSinceProcessStart();
+  const Screen& screen = window.screen;
 
-  // With --compare every moment is drawn on both glow paths, the order swapped from frame to
-  // frame, so the two tables share whatever the machine was doing at the time.
+  // With --compare every moment is drawn on both glow paths, with --compare-renderer by this
+  // process and the other renderer's, the order swapped from frame to frame, so the two tables
+  // share whatever the machine was doing at the time.
   const bool compare = o.benchCompare;
-  const bool shadersOffered = glowShadersAvailable();
-  FrameStats stats[sceneCount], fixedStats[sceneCount];
+  BenchPeer peer;
+  const bool againstPeer = !o.benchCompareRenderer.empty();
+  if (againstPeer && !startBenchPeer(o, screen.frameWidth, screen.frameHeight, peer)) {
+    closeShow(window);
+    return exitNoWindow;
+  }
+  FrameStats stats[sceneCount], otherStats[sceneCount];
   uint32_t n = o.benchFrames;
-  for (int i = 0; i < sceneCount; ++i) {
+  bool peerLost = false;
+  for (int i = 0; i < sceneCount && !peerLost; ++i) {
     uint32_t first = timeline.table.start[i] + 1, last = timeline.table.start[i + 1];
-    std::vector<double> times, fixedTimes;
+    std::vector<double> times, otherTimes;
     times.reserve(n);
-    fixedTimes.reserve(n);
-    for (uint32_t j = 0; j < n; ++j) {
+    otherTimes.reserve(n);
+    for (uint32_t j = 0; j < n && !peerLost; ++j) {
       const uint32_t at =
           first + static_cast<uint32_t>(static_cast<uint64_t>(last - first) * j / (n - 1));
-      if (!compare) {
-        times.push_back(timedFrame(at));
+      if (!compare && !againstPeer) {
+        times.push_back(timedBenchFrame(at));
         continue;
       }
       for (int k = 0; k < 2; ++k) {
-        const bool fixed = (k == 0) == (j % 2 == 1);
-        forceFixedFunction(fixed);
-        (fixed ? fixedTimes : times).push_back(timedFrame(at));
+        const bool other = (k == 0) == (j % 2 == 1);
+        double ms = 0;
+        if (againstPeer) {
+          ms = other ? peerFrame(peer, at) : timedBenchFrame(at);
+          peerLost = peerLost || ms < 0;
+        } else {
+          forceFixedFunction(other);
+          ms = timedBenchFrame(at);
+        }
+        (other ? otherTimes : times).push_back(ms);
       }
-      forceFixedFunction(false);
+      forceFixedFunction(o.fixedFunction);
     }
     stats[i] = frameStats(times);
-    if (compare) fixedStats[i] = frameStats(fixedTimes);
+    otherStats[i] = frameStats(otherTimes);
+  }
+  PeerReport report;
+  if (againstPeer && (peerLost || !finishBenchPeer(peer, &report))) {
+    closeShow(window);
+    return exitNoWindow;
   }
   const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
   std::string gl = renderer ? renderer : "unknown";
-  const char* glowPath = !shadersOffered ? (compare ? "GL 1.1 twice" : "GL 1.1")
-                                          : (compare ? "shaders and GL 1.1 in turn" : "shaders");
+  const char* glowPath = benchGlowPath(compare);
+  const std::string self = benchRendererName();
+  const std::string first = compare ? "shaders" : self;
+  const std::string second = compare ? "--fixed-function" : o.benchCompareRenderer;
 
-  printTable(compare ? "shaders" : nullptr, stats, n);
+  if (!compare && !againstPeer) printTable(nullptr, stats, n);
   if (compare) {
-    printTable("--fixed-function", fixedStats, n);
-    std::printf("slot  scene           shaders  --fixed-function   ratio   (medians, ms)\n");
-    double sum = 0, fixedSum = 0;
+    printTable("shaders", stats, n);
+    printTable("--fixed-function", otherStats, n);
+  } else if (againstPeer) {
+    printTable((first + " (this process)").c_str(), stats, n);
+    printTable((second + " (second process)").c_str(), otherStats, n);
+  }
+  if (compare || againstPeer) {
+    if (compare)
+      std::printf("slot  scene           shaders  --fixed-function   ratio   (medians, ms)\n");
+    else
+      std::printf("slot  scene          %8s %12s        ratio   (medians, ms)\n", first.c_str(),
+                  second.c_str());
+    double sum = 0, otherSum = 0;
     for (int i = 0; i < sceneCount; ++i) {
       sum += stats[i].median;
-      fixedSum += fixedStats[i].median;
+      otherSum += otherStats[i].median;
       std::printf("%4d  %-14s %8.2f %12.2f %12.2f\n", i, slotNames[i], stats[i].median,
-                  fixedStats[i].median, ratio(fixedStats[i].median, stats[i].median));
+                  otherStats[i].median, ratio(otherStats[i].median, stats[i].median));
     }
-    std::printf("      sum of medians %7.2f %12.2f %12.2f\n", sum, fixedSum, ratio(fixedSum, sum));
+    std::printf("      sum of medians %7.2f %12.2f %12.2f\n", sum, otherSum, ratio(otherSum, sum));
+    if (againstPeer) std::printf("ratio: %s / %s\n", second.c_str(), first.c_str());
   }
   std::printf("start-up preparation: %.0f ms\n", prepMs);
   std::printf("process start to first frame: %.0f ms\n", firstFrameMs);
   std::printf("GL renderer: %s\n", gl.c_str());
   std::printf("glow path: %s\n", glowPath);
-  const Screen& screen = window.screen;
+  if (againstPeer) {
+    std::printf("%s (second process): start-up preparation %.0f ms, process start to first "
+                "frame %.0f ms\n",
+                report.renderer.c_str(), report.preparationMs, report.firstFrameMs);
+    std::printf("%s (second process): GL renderer %s, glow path %s\n", report.renderer.c_str(),
+                report.gl.c_str(), report.glowPath.c_str());
+  }
   std::printf("picture: %dx%d in a %dx%d frame\n", screen.width, screen.height, screen.frameWidth,
               screen.frameHeight);
 
@@ -137,20 +201,25 @@ int benchShow(const Options& o) {
       std::fprintf(stderr, "kelvarn: cannot write %s\n", o.benchJson.c_str());
       code = exitNoWindow;
     } else {
-      std::string escaped;
-      for (char c : gl) {
-        if (c == '"' || c == '\\') escaped += '\\';
-        if (static_cast<unsigned char>(c) >= 0x20) escaped += c;
-      }
-      std::fprintf(f, "{\n  \"framesPerSlot\": %u,\n", n);
+      std::fprintf(f, "{\n  \"framesPerSlot\": %u,\n  \"drawnBy\": \"%s\",\n", n, self.c_str());
       writeJsonSlots(f, "slots", stats);
-      if (compare) writeJsonSlots(f, "fixedFunctionSlots", fixedStats);
+      if (compare) writeJsonSlots(f, "fixedFunctionSlots", otherStats);
+      if (againstPeer) {
+        writeJsonSlots(f, "comparedSlots", otherStats);
+        std::fprintf(f,
+                     "  \"comparedRenderer\": \"%s\",\n  \"comparedGlRenderer\": \"%s\",\n"
+                     "  \"comparedGlowPath\": \"%s\",\n  \"comparedPreparationMs\": %.1f,\n"
+                     "  \"comparedProcessStartToFirstFrameMs\": %.1f,\n",
+                     jsonText(report.renderer).c_str(), jsonText(report.gl).c_str(),
+                     jsonText(report.glowPath).c_str(), report.preparationMs,
+                     report.firstFrameMs);
+      }
       std::fprintf(f,
                    "  \"preparationMs\": %.1f,\n  \"processStartToFirstFrameMs\": %.1f,\n"
                    "  \"renderer\": \"%s\",\n  \"glowPath\": \"%s\",\n"
                    "  \"picture\": [%d, %d],\n  \"frame\": [%d, %d]\n}\n",
-                   prepMs, firstFrameMs, escaped.c_str(), glowPath, screen.width, screen.height,
-                   screen.frameWidth, screen.frameHeight);
+                   prepMs, firstFrameMs, jsonText(gl).c_str(), glowPath, screen.width,
+                   screen.height, screen.frameWidth, screen.frameHeight);
       if (std::fclose(f) != 0) code = exitNoWindow;
     }
   }

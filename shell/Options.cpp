@@ -174,6 +174,18 @@ const OptionRow rows[] = {
      "time every frame twice, with shaders and --fixed-function in\n"
      "turn, and print both tables and each slot's ratio",
      [](Options& o, V, E) { o.benchCompare = true; return true; }},
+    {"--compare-renderer", "R", 1, true,
+     "time every frame on this renderer and on R (gl1, core or es) in\n"
+     "turn, R in a second process; print both tables and each ratio",
+     [](Options& o, V v, E e) {
+       std::string r = v[0];
+       if (r == "gl1" || r == "core" || r == "es") {
+         o.benchCompareRenderer = r;
+         return true;
+       }
+       *e = "--compare-renderer needs gl1, core or es, not '" + r + "'";
+       return false;
+     }},
     {"--soak", "", 0, false,
      "the whole show offscreen through the frame loop at --fps\n"
      "(default 60) of virtual time, GL errors checked, memory reported",
@@ -271,6 +283,10 @@ bool parseOptions(int argc, char** argv, Options& o, std::string* error) {
     *error = o.fixedFunction ? "--fixed-function draws on the GL 1.1 reference path"
                              : "--compare times the GL 1.1 reference path too";
     *error += ": it goes only with --renderer gl1";
+    return false;
+  }
+  if (!o.benchCompareRenderer.empty() && (o.run != RunMode::Bench || o.benchCompare)) {
+    *error = "--compare-renderer goes with --bench, and not with --compare";
     return false;
   }
   const std::string& file = o.captureFile;

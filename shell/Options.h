@@ -41,6 +41,9 @@ struct Options {
   uint32_t benchFrames = 60;
   std::string benchJson;
   bool benchCompare = false;  // --bench on both glow paths, frame by frame in turn
+  // --bench against another renderer ("gl1", "core" or "es") drawing in a second process,
+  // frame by frame in turn; empty for none.
+  std::string benchCompareRenderer;
   bool reportStartup = false;
   bool glCheck = false;  // glGetError after start-up and every frame (also KELVARN_GL_CHECK=1)
   bool loop = false;           // live play starts again from 0 after the end, until Escape

@@ -65,6 +65,23 @@ TEST(ChildProcess, FeedsItsInputAndReportsHowItEnded) {
   EXPECT_FALSE(writeToProcess(none, &byte, 1));
 }
 
+TEST(ChildProcess, AnswersThroughItsOutputInTheEnvironmentGiven) {
+  // What it prints comes back to us; the variable given replaces ours of the same name.
+  setenv("KELVARN_TEST_WORD", "old", 1);
+  ChildProcess child;
+  ASSERT_TRUE(startAnsweringProcess(
+      {"/bin/sh", "-c", "read x; printf '%s-%s' \"$x\" \"$KELVARN_TEST_WORD\""},
+      {"KELVARN_TEST_WORD=new"}, child));
+  unsetenv("KELVARN_TEST_WORD");
+  const unsigned char ping[] = "ping\n";
+  EXPECT_TRUE(writeToProcess(child, ping, 5));
+  unsigned char got[8] = {0};
+  ASSERT_TRUE(readFromProcess(child, got, sizeof got));
+  EXPECT_EQ(std::string(got, got + 8), "ping-new");
+  EXPECT_FALSE(readFromProcess(child, got, 1));  // it has ended
+  EXPECT_EQ(finishProcess(child).status, 0);
+}
+
 TEST(ChildProcess, StopRequestsAndBrokenPipesDoNotEndTheShow) {
   struct sigaction oldInt {}, oldTerm {}, oldPipe {};
   sigaction(SIGINT, nullptr, &oldInt);

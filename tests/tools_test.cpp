@@ -1,5 +1,6 @@
 // The production tools around the show: capture, benchmark, and offscreen frames agreeing
 // with a straight run.
+#include "platform/Png.h"
 #include "shell/Bench.h"
 #include "shell/Capture.h"
 #include "tests/ProgramRun.h"
@@ -163,10 +164,47 @@ TEST(Bench, JsonIsWellFormed) {
   EXPECT_EQ(runKelvarn("env -u DISPLAY KELVARN --compare").status, 2);
   EXPECT_EQ(runKelvarn("env -u DISPLAY KELVARN --bench --compare --fixed-function").status, 2);
 
+  // Against a second process of the reference, frame by frame in turn: its times come back
+  // through the pipe into a table of their own.
+  r = runKelvarn("env -u DISPLAY KELVARN --bench --compare-renderer gl1 --frames 2 --bench-json " +
+                 json);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("gl1 (second process)"), std::string::npos) << r.out;
+  check = "python3 -c \"import json,sys; d=json.load(open('" + json +
+          "')); assert d['comparedRenderer']=='gl1' and len(d['comparedSlots'])==10; "
+          "assert all(s['fps']>0 for s in d['comparedSlots'])\"";
+  EXPECT_EQ(std::system(check.c_str()), 0);
+  EXPECT_EQ(runKelvarn("env -u DISPLAY KELVARN --bench --compare-renderer vk").status, 2);
+
   FrameStats s = frameStats({4, 1, 3, 2, 100});
   EXPECT_DOUBLE_EQ(s.median, 3);
   EXPECT_DOUBLE_EQ(s.p95, 100);
   EXPECT_DOUBLE_EQ(s.mean, 22);
+}
+
+TEST(PictureDiff, MeasuresEachChannelAndDrawsTheDifference) {
+  // 40 x 25 pixels against black: red 1 everywhere; green 40 on one pixel, within the 0.1 %
+  // the 99.9th percentile leaves out; blue 200 on two, which it does not.
+  std::vector<unsigned char> black(40 * 25 * 3, 0), picture = black;
+  for (size_t i = 0; i < picture.size(); i += 3) picture[i] = 1;
+  picture[7 * 3 + 1] = 40;
+  picture[8 * 3 + 2] = picture[900 * 3 + 2] = 200;
+  std::string a = testTmp("diff-a.png"), b = testTmp("diff-b.png"), side = testTmp("diff-side.png");
+  ASSERT_TRUE(writePng(a, 40, 25, black.data()) && writePng(b, 40, 25, picture.data()));
+  std::string tool = std::string(KELVARN_BUILD_DIR) + "/kelvarn-picture-diff " + a + " " + b;
+  ProgramResult r = runKelvarn(tool + " --side-by-side " + side + " --max-p999 200 --max-mean 1");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "mean 1.000 0.040 0.400  p99.9 1 0 200  max 1 40 200\n");
+  int w = 0, h = 0;
+  std::vector<unsigned char> shown = readPngRgb(side, &w, &h);
+  ASSERT_EQ(w, 120);
+  ASSERT_EQ(h, 25);
+  EXPECT_EQ(shown[(80 + 7) * 3 + 0], 8);  // the difference, eight times over
+  EXPECT_EQ(shown[(80 + 7) * 3 + 1], 255);
+  EXPECT_EQ(shown[(40 + 8) * 3 + 2], 200);  // the picture itself in the middle
+  EXPECT_EQ(runKelvarn(tool + " --max-p999 199").status, 1);
+  EXPECT_EQ(runKelvarn(tool + " --max-mean 0.9").status, 1);
+  EXPECT_EQ(runKelvarn(tool.substr(0, tool.rfind(' ')) + " " + side).status, 2);  // sizes differ
 }
 
 TEST(OffscreenFrames, ShotAgreesWithAStraightRun) {
