@@ -7,6 +7,7 @@
 
 namespace {
 constexpr size_t stackDepth[3] = {32, 4, 4};
+constexpr double pi = 3.14159265358979323846;
 
 int stackIndex(GLenum mode) {
   return mode == GL_PROJECTION ? 1 : mode == GL_TEXTURE ? 2 : 0;
@@ -90,7 +91,7 @@ void APIENTRY scalef(GLfloat x, GLfloat y, GLfloat z) {
 }
 
 void APIENTRY rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
-  const float radians = angle * float(M_PI / 180.0);
+  const float radians = angle * float(pi / 180.0);
   const float s = std::sin(radians), c = std::cos(radians);
   const float length = std::sqrt(x * x + y * y + z * z);
   if (length <= 1.0e-4f) return;  // no axis: GL leaves the matrix as it is
@@ -131,7 +132,7 @@ void APIENTRY ortho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, 
 }
 
 void APIENTRY perspective(GLdouble fovy, GLdouble aspect, GLdouble n, GLdouble f) {
-  const double radians = fovy / 2 * M_PI / 180;
+  const double radians = fovy / 2 * pi / 180;
   const double deltaZ = f - n;
   const double sine = std::sin(radians);
   if (deltaZ == 0 || sine == 0 || aspect == 0) return;

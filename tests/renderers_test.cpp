@@ -50,10 +50,10 @@ void soakWholeShow(const char* renderer) {
 }
 }  // namespace
 
-TEST(RendererSoak, DISABLED_CoreProfileWholeShowNoGlErrorsMemoryFlat) { soakWholeShow("core"); }
-TEST(RendererSoak, DISABLED_EsWholeShowNoGlErrorsMemoryFlat) { soakWholeShow("es"); }
+TEST(RendererSoak, CoreProfileWholeShowNoGlErrorsMemoryFlat) { soakWholeShow("core"); }
+TEST(RendererSoak, EsWholeShowNoGlErrorsMemoryFlat) { soakWholeShow("es"); }
 
-TEST(RendererAgreement, DISABLED_CoreStillsAgreeWithTheReference) {
+TEST(RendererAgreement, CoreStillsAgreeWithTheReference) {
   // The tunnel (light, fog, texgen), the greetings and the end scroller (bitmaps, wide lines).
   ProgramResult r = runKelvarn(std::string("scripts/compare-renderers -r core -s 800x600 "
                                            "-m '70000 148300 224300' --max-mean 2.0 "
