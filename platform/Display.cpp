@@ -120,6 +120,22 @@ bool fixedFunctionOffered() {
   return offered;
 }
 
+const char* rendererName(GlRenderer renderer) {
+  switch (renderer) {
+    case GlRenderer::Core: return "the core renderer (OpenGL 3.3)";
+    case GlRenderer::Es: return "the ES renderer (OpenGL ES 3.0)";
+    default: return "the GL 1.1 reference";
+  }
+}
+
+// The step that failed; for the shader renderer with the renderer and SDL's reason.
+const char* failedStepFor(const char* step) {
+  if (chosenGlRenderer() == GlRenderer::Reference) return step;
+  static std::string text;
+  text = std::string(step) + " for " + rendererName(chosenGlRenderer()) + ": " + SDL_GetError();
+  return text.c_str();
+}
+
 // The window (hidden) and the chosen renderer's context, made current.
 bool openWindow(Screen& s, const char* title, int x, int y, const char** failedStep) {
   requestContext(chosenGlRenderer());
@@ -127,12 +143,12 @@ bool openWindow(Screen& s, const char* title, int x, int y, const char** failedS
   if (s.mode == DisplayMode::Windowed) flags |= SDL_WINDOW_RESIZABLE;
   s.window = SDL_CreateWindow(title, x, y, s.windowWidth, s.windowHeight, flags);
   if (!s.window) {
-    *failedStep = "Create Failed.\n- CreateWindow";
+    *failedStep = failedStepFor("Create Failed.\n- CreateWindow");
     return false;
   }
   s.context = SDL_GL_CreateContext(window(s));
   if (!s.context) {
-    *failedStep = "InitPixcel Failed.\n- wglCreateContext()";
+    *failedStep = failedStepFor("InitPixcel Failed.\n- wglCreateContext()");
     return false;
   }
   SDL_GL_MakeCurrent(window(s), s.context);
@@ -146,14 +162,6 @@ void dropWindow(Screen& s) {
   }
   if (s.window) SDL_DestroyWindow(window(s));
   s.context = s.window = nullptr;
-}
-
-const char* rendererName(GlRenderer renderer) {
-  switch (renderer) {
-    case GlRenderer::Core: return "the core renderer (OpenGL 3.3)";
-    case GlRenderer::Es: return "the ES renderer (OpenGL ES 3.0)";
-    default: return "the GL 1.1 reference";
-  }
 }
 }  // namespace
 

@@ -197,6 +197,7 @@ TEST(Program, RendererOptionRefusesBadInputAndFallsBackToCore) {
   // core-only driver does: the show takes the core renderer and says so once.
   ProgramRun core = runProgram("env MESA_GL_VERSION_OVERRIDE=3.3FC " + std::string(KELVARN_BINARY) +
                                " --shot 0 " KELVARN_TEST_TMP "/core.png");
+  EXPECT_EQ(core.status, 0) << core.err;
   const std::string line = "no compatibility GL context here; drawing with the core renderer\n";
   EXPECT_NE(core.err.find(line), std::string::npos) << core.err;
   EXPECT_EQ(core.err.find(line), core.err.rfind(line)) << core.err;
