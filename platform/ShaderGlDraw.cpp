@@ -198,9 +198,21 @@ bool culled(const Placed* p, size_t n) {
   return s.cullFaceMode == GL_BACK ? !front : front;
 }
 
-void outlinePolygon(const Placed* p, size_t n, std::vector<ShaderVertex>& out) {
-  if (culled(p, n)) return;
-  for (size_t i = 0; i < n; ++i) lineQuad(p[i], p[(i + 1) % n], out);
+// Outlines a polygon unless it is culled; `skipFirst` leaves out its first edge. Returns
+// whether it was drawn.
+bool outlinePolygon(const Placed* p, size_t n, std::vector<ShaderVertex>& out,
+                    bool skipFirst = false) {
+  if (culled(p, n)) return false;
+  for (size_t i = skipFirst ? 1 : 0; i < n; ++i) lineQuad(p[i], p[(i + 1) % n], out);
+  return true;
+}
+
+// Whether drawing a segment a second time over itself can change no pixel: opaque lines whose
+// second copy fails the depth test where the first one passed.
+bool redrawChangesNothing() {
+  const FixedState& s = shaderGl->s;
+  return !s.blend && s.depthTest && s.depthMask && s.depthFunc == GL_LESS &&
+         s.colourMask[0] && s.colourMask[1] && s.colourMask[2];
 }
 
 // The batch's lines (or its polygons' edges) as quads on the window.
@@ -239,12 +251,17 @@ void outline(const Batch& batch, std::vector<ShaderVertex>& out) {
     case GL_QUADS:
       for (size_t i = 0; i + 3 < n; i += 4) outlinePolygon(&placed[i], 4, out);
       break;
-    case GL_QUAD_STRIP:
+    case GL_QUAD_STRIP: {
+      // Each quad's first edge is the one before's last, drawn again the other way round; where
+      // that cannot change a pixel it is drawn once.
+      const bool once = redrawChangesNothing();
+      bool previousDrawn = false;
       for (size_t i = 0; i + 3 < n; i += 2) {
         Placed q[4] = {placed[i], placed[i + 1], placed[i + 3], placed[i + 2]};
-        outlinePolygon(q, 4, out);
+        previousDrawn = outlinePolygon(q, 4, out, once && previousDrawn);
       }
       break;
+    }
     case GL_POLYGON:
       if (n >= 3) outlinePolygon(placed.data(), n, out);
       break;

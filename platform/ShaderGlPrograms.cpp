@@ -101,8 +101,12 @@ void main() {
 #else
   vec4 c = frontColour;
 #endif
-#ifdef TEXTURE
+#if defined(TEXTURE) && defined(LINE)
+  vec4 t = texture(picture, texCoordOut.st);  // divided where the line was placed
+#elif defined(TEXTURE)
   vec4 t = texture(picture, texCoordOut.st / texCoordOut.q);
+#endif
+#ifdef TEXTURE
 #ifdef REPLACE
   c = t;
 #else
