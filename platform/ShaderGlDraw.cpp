@@ -553,49 +553,35 @@ void APIENTRY endBatch() {
   drawBatch(g.batch);
 }
 
-void APIENTRY normal3f(GLfloat x, GLfloat y, GLfloat z) {
-  const float n[3] = {x, y, z};
+// A current attribute given: while a list is compiled it goes to the list's vertices (and
+// becomes current when the list runs), else it is current at once.
+void setAttribute(const float* value, size_t count, float* compiled, float* current, uint8_t bit) {
   ShaderGl& g = *shaderGl;
   if (g.compiling) {
-    std::memcpy(g.compileNormal, n, sizeof n);
-    g.compileSet |= normalBit;
+    std::memcpy(compiled, value, count * sizeof(float));
+    g.compileSet |= bit;
     noteListAttribute();
     return;
   }
-  std::memcpy(g.s.normal, n, sizeof n);
+  std::memcpy(current, value, count * sizeof(float));
+}
+
+void APIENTRY normal3f(GLfloat x, GLfloat y, GLfloat z) {
+  const float v[3] = {x, y, z};
+  setAttribute(v, 3, shaderGl->compileNormal, shaderGl->s.normal, normalBit);
 }
 void APIENTRY normal3fv(const GLfloat* v) { normal3f(v[0], v[1], v[2]); }
 
 void APIENTRY texCoord4f(GLfloat s, GLfloat t, GLfloat r, GLfloat q) {
-  ShaderGl& g = *shaderGl;
-  if (g.compiling) {
-    const float v[4] = {s, t, r, q};
-    std::memcpy(g.compileTexCoord, v, sizeof v);
-    g.compileSet |= texCoordBit;
-    noteListAttribute();
-    return;
-  }
-  g.s.texCoord[0] = s;
-  g.s.texCoord[1] = t;
-  g.s.texCoord[2] = r;
-  g.s.texCoord[3] = q;
+  const float v[4] = {s, t, r, q};
+  setAttribute(v, 4, shaderGl->compileTexCoord, shaderGl->s.texCoord, texCoordBit);
 }
 void APIENTRY texCoord2f(GLfloat s, GLfloat t) { texCoord4f(s, t, 0, 1); }
 void APIENTRY texCoord4fv(const GLfloat* v) { texCoord4f(v[0], v[1], v[2], v[3]); }
 
 void APIENTRY color4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
-  ShaderGl& gl = *shaderGl;
-  if (gl.compiling) {
-    const float v[4] = {r, g, b, a};
-    std::memcpy(gl.compileColour, v, sizeof v);
-    gl.compileSet |= colourBit;
-    noteListAttribute();
-    return;
-  }
-  gl.s.colour[0] = r;
-  gl.s.colour[1] = g;
-  gl.s.colour[2] = b;
-  gl.s.colour[3] = a;
+  const float v[4] = {r, g, b, a};
+  setAttribute(v, 4, shaderGl->compileColour, shaderGl->s.colour, colourBit);
 }
 void APIENTRY color3f(GLfloat r, GLfloat g, GLfloat b) { color4f(r, g, b, 1); }
 void APIENTRY color4fv(const GLfloat* v) { color4f(v[0], v[1], v[2], v[3]); }

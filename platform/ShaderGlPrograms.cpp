@@ -201,7 +201,11 @@ Program build(uint32_t key) {
   const std::string head = defines(key);
   GLuint vs = compile(GL_VERTEX_SHADER, head + vertexSource);
   GLuint fs = compile(GL_FRAGMENT_SHADER, head + fragmentSource);
-  if (!vs || !fs) return program;
+  if (!vs || !fs) {
+    if (vs) p.deleteShader(vs);
+    if (fs) p.deleteShader(fs);
+    return program;
+  }
   GLuint name = p.createProgram();
   p.attachShader(name, vs);
   p.attachShader(name, fs);
