@@ -10,6 +10,7 @@ void stopStream();
 void releaseLists();
 void restartStateRecord();
 void fillTextureCalls(GlCalls& calls);
+void fillQueryCalls(GlCalls& calls);
 
 namespace {
 const char* const desktopHeader = "#version 330 core\n";
@@ -64,6 +65,7 @@ void fillShaderGlCalls(GlCalls& calls) {
   fillStateCalls(calls);
   fillRasterCalls(calls);
   fillTextureCalls(calls);
+  fillQueryCalls(calls);
 }
 
 const char* shaderGlslHeader() { return shaderGl && shaderGl->es ? esHeader : desktopHeader; }

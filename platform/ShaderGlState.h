@@ -179,6 +179,8 @@ const Matrix4& projectionMatrix();
 
 // The fixed pipeline's lighting of one vertex (eye position, eye normal), front face.
 void litColour(const float eye[4], const float normal[3], const float colour[4], float out[4]);
+// A batch's lines, or its polygons' outlines, as quads on the window (four corners each).
+void outline(const Batch& batch, std::vector<ShaderVertex>& out);
 // Draws the held-back batches now.
 void flushPending();
 // Draws triangles (mode GL_TRIANGLES, window-ready lines when lines is true) from memory.
