@@ -28,6 +28,7 @@ struct LivePlay {
   bool loop = false;
   bool reportStartup = false;
   bool reported = false;
+  StartupMarks marks;
   bool hidden = false;
   ShowClock clock;
   bool dialogs = false;
@@ -134,11 +135,17 @@ void liveFrame() {
   if (live.reportStartup && !live.reported) {
     live.reported = true;
     const Screen& screen = live.window->screen;
+    const double now = msSinceProcessStart();
+    char steps[160] = "";
+    const StartupMarks& m = live.marks;
+    if (m.windowReady >= 0 && m.prepared >= m.windowReady)
+      std::snprintf(steps, sizeof steps,
+                    ": window, GL and music %.0f ms, preparation %.0f ms, first frame %.0f ms",
+                    m.windowReady, m.prepared - m.windowReady, now - m.prepared);
     std::fprintf(stderr,
-                 "kelvarn: first frame %.0f ms after the process started (a %dx%d picture in a "
+                 "kelvarn: first frame %.0f ms after the process started%s (a %dx%d picture in a "
                  "%dx%d frame)\n",
-                 msSinceProcessStart(), screen.width, screen.height, screen.frameWidth,
-                 screen.frameHeight);
+                 now, steps, screen.width, screen.height, screen.frameWidth, screen.frameHeight);
   }
   updateCursor(wall);
   if (ended) showEnded();
@@ -211,8 +218,9 @@ void liveCommand(const ShowCommand& c) {
 }  // namespace
 
 int runLive(DemoWindow& window, MusicTrack& music, uint32_t fromMs, const Options& options,
-            LiveSources sources) {
+            LiveSources sources, StartupMarks marks) {
   live = LivePlay{};
+  live.marks = marks;
   live.dialogs = displayInteractive();
   live.window = &window;
   live.music = &music;
@@ -253,8 +261,12 @@ int playShow(const Options& options) {
   }
   setSwapInterval(options.vsync);
   window.enterFullscreen(800, 600);
+  StartupMarks marks;
+  marks.windowReady = msSinceProcessStart();
   prepareShow(options, true);
-  int exitCode = runLive(window, music, options.run == RunMode::Seek ? options.seekMs : 0, options);
+  marks.prepared = msSinceProcessStart();
+  int exitCode = runLive(window, music, options.run == RunMode::Seek ? options.seekMs : 0, options,
+                         {}, marks);
   music.close();
   closeShow(window);
   return exitCode;

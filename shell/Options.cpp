@@ -191,8 +191,8 @@ const OptionRow rows[] = {
      "(default 60) of virtual time, GL errors checked, memory reported",
      [](Options& o, V, E e) { return chooseRun(o, RunMode::Soak, e); }},
     {"--report-startup", "", 0, false,
-     "print the time from process start to the first frame, and the\n"
-     "sizes of the picture and the frame",
+     "print the time from process start to the first frame, its steps\n"
+     "(window, preparation, first frame) and the picture's and frame's sizes",
      [](Options& o, V, E) { o.reportStartup = true; return true; }},
     {"--gl-check", "", 0, false,
      "report every GL error after start-up and each frame, with the\n"
