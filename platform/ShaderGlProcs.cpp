@@ -13,14 +13,13 @@ bool loadShaderGlProcs(ShaderGlProcs& p) {
          loadGlProc(p.deleteShader, "glDeleteShader") &&
          loadGlProc(p.createProgram, "glCreateProgram") &&
          loadGlProc(p.attachShader, "glAttachShader") &&
-         loadGlProc(p.bindAttribLocation, "glBindAttribLocation") &&
          loadGlProc(p.linkProgram, "glLinkProgram") &&
          loadGlProc(p.getProgramiv, "glGetProgramiv") &&
          loadGlProc(p.getProgramInfoLog, "glGetProgramInfoLog") &&
          loadGlProc(p.deleteProgram, "glDeleteProgram") &&
          loadGlProc(p.useProgram, "glUseProgram") &&
          loadGlProc(p.getUniformLocation, "glGetUniformLocation") &&
-         loadGlProc(p.uniform1i, "glUniform1i") && loadGlProc(p.uniform1f, "glUniform1f") &&
+         loadGlProc(p.uniform1i, "glUniform1i") &&
          loadGlProc(p.uniform4fv, "glUniform4fv") &&
          loadGlProc(p.uniformMatrix3fv, "glUniformMatrix3fv") &&
          loadGlProc(p.uniformMatrix4fv, "glUniformMatrix4fv") &&
@@ -34,9 +33,5 @@ bool loadShaderGlProcs(ShaderGlProcs& p) {
          loadGlProc(p.vertexAttribPointer, "glVertexAttribPointer") &&
          loadGlProc(p.enableVertexAttribArray, "glEnableVertexAttribArray") &&
          loadGlProc(p.disableVertexAttribArray, "glDisableVertexAttribArray") &&
-         loadGlProc(p.vertexAttrib4fv, "glVertexAttrib4fv") &&
-         loadGlProc(p.genFramebuffers, "glGenFramebuffers") &&
-         loadGlProc(p.deleteFramebuffers, "glDeleteFramebuffers") &&
-         loadGlProc(p.bindFramebuffer, "glBindFramebuffer") &&
-         loadGlProc(p.framebufferTexture2D, "glFramebufferTexture2D");
+         loadGlProc(p.vertexAttrib4fv, "glVertexAttrib4fv");
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The GL 2.0 to 3.0 entry points the shader renderer calls, looked up once per context.
+// The GL 2.0 to 3.0 entry points the shader renderer calls (the framebuffer calls are
+// platform/GlProcs.h's), looked up once per context.
 #include "platform/ShaderGlState.h"
 
 struct ShaderGlProcs {
@@ -11,7 +12,6 @@ struct ShaderGlProcs {
   PFNGLDELETESHADERPROC deleteShader = nullptr;
   PFNGLCREATEPROGRAMPROC createProgram = nullptr;
   PFNGLATTACHSHADERPROC attachShader = nullptr;
-  PFNGLBINDATTRIBLOCATIONPROC bindAttribLocation = nullptr;
   PFNGLLINKPROGRAMPROC linkProgram = nullptr;
   PFNGLGETPROGRAMIVPROC getProgramiv = nullptr;
   PFNGLGETPROGRAMINFOLOGPROC getProgramInfoLog = nullptr;
@@ -19,7 +19,6 @@ struct ShaderGlProcs {
   PFNGLUSEPROGRAMPROC useProgram = nullptr;
   PFNGLGETUNIFORMLOCATIONPROC getUniformLocation = nullptr;
   PFNGLUNIFORM1IPROC uniform1i = nullptr;
-  PFNGLUNIFORM1FPROC uniform1f = nullptr;
   PFNGLUNIFORM4FVPROC uniform4fv = nullptr;
   PFNGLUNIFORMMATRIX3FVPROC uniformMatrix3fv = nullptr;
   PFNGLUNIFORMMATRIX4FVPROC uniformMatrix4fv = nullptr;
@@ -35,10 +34,6 @@ struct ShaderGlProcs {
   PFNGLENABLEVERTEXATTRIBARRAYPROC enableVertexAttribArray = nullptr;
   PFNGLDISABLEVERTEXATTRIBARRAYPROC disableVertexAttribArray = nullptr;
   PFNGLVERTEXATTRIB4FVPROC vertexAttrib4fv = nullptr;
-  PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
-  PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
-  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-  PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
 };
 extern ShaderGlProcs shaderProcsTable;
 bool loadShaderGlProcs(ShaderGlProcs& p);
