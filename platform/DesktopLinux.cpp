@@ -13,3 +13,5 @@ bool desktopReachable(const char** why) {
 }
 
 const char* headlessVideoDriver() { return "offscreen"; }
+
+bool offscreenFramesShow() { return false; }

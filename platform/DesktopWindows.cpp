@@ -4,3 +4,5 @@
 bool desktopReachable(const char**) { return true; }
 
 const char* headlessVideoDriver() { return nullptr; }
+
+bool offscreenFramesShow() { return false; }

@@ -45,6 +45,9 @@ bool startVideo(DisplayMode mode, const char** why) {
     if (mode != DisplayMode::Offscreen) return false;
     driver = headlessVideoDriver();
   }
+  // In a browser the frame loop itself hands control back to the page (platform/DisplayPace.h);
+  // SDL must not also sleep inside its own calls.
+  SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
   if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0 || SDL_VideoInit(driver) != 0) {
     *why = SDL_GetError();
     return false;
@@ -292,7 +295,7 @@ void setSwapInterval(bool vsync) {
 void presentScreen(Screen& s) {
   settleGlCalls();
   const FramebufferProcs* calls = framebufferProcs();
-  if (s.mode == DisplayMode::Offscreen || !s.window || !calls) {
+  if ((s.mode == DisplayMode::Offscreen && !offscreenFramesShow()) || !s.window || !calls) {
     glFlush();
     return;
   }

@@ -1,4 +1,5 @@
 #include "platform/Events.h"
+#include "platform/EventTranslation.h"
 
 #include <SDL.h>
 
@@ -43,7 +44,9 @@ bool windowCommand(const SDL_WindowEvent& w, ShowCommand* c) {
   }
 }
 
-bool translate(const SDL_Event& e, ShowCommand* c) {
+}  // namespace
+
+bool translateEvent(const SDL_Event& e, ShowCommand* c) {
   if (e.type == commandEventType()) {
     *c = {static_cast<Command>(e.user.code), static_cast<int>(reinterpret_cast<intptr_t>(e.user.data1))};
     return true;
@@ -57,20 +60,14 @@ bool translate(const SDL_Event& e, ShowCommand* c) {
     default: return false;
   }
 }
-}  // namespace
 
 bool pollCommand(ShowCommand* c) {
   SDL_Event e;
   while (SDL_PollEvent(&e))
-    if (translate(e, c)) return true;
+    if (translateEvent(e, c)) return true;
   return false;
 }
 
-bool waitCommand(ShowCommand* c, int timeoutMs) {
-  SDL_Event e;
-  if (SDL_WaitEventTimeout(&e, timeoutMs) && translate(e, c)) return true;
-  return pollCommand(c);
-}
 
 void postCommand(const ShowCommand& command) {
   SDL_Event e{};

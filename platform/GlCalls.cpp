@@ -2,13 +2,10 @@
 #define KELVARN_SYSTEM_GL
 #include "platform/Gl.h"
 
+#include "platform/GlSystem.h"
 #include "platform/ShaderGl.h"
 
-GlCalls glCalls = {
-#define KELVARN_GL_SYSTEM_ENTRY(type, entry, name, params) &::name,
-    KELVARN_GL_CALLS(KELVARN_GL_SYSTEM_ENTRY)
-#undef KELVARN_GL_SYSTEM_ENTRY
-};
+GlCalls glCalls = systemGlCalls();
 
 namespace {
 struct RendererChoice {
@@ -16,18 +13,9 @@ struct RendererChoice {
   bool shaderActive = false;
 };
 RendererChoice choice;
-
-GlCalls systemCalls() {
-  GlCalls calls = {
-#define KELVARN_GL_SYSTEM_ENTRY(type, entry, name, params) &::name,
-      KELVARN_GL_CALLS(KELVARN_GL_SYSTEM_ENTRY)
-#undef KELVARN_GL_SYSTEM_ENTRY
-  };
-  return calls;
-}
 }  // namespace
 
-void chooseGlRenderer(GlRenderer renderer) { choice.chosen = renderer; }
+void chooseGlRenderer(GlRenderer renderer) { choice.chosen = usableGlRenderer(renderer); }
 
 GlRenderer chosenGlRenderer() { return choice.chosen; }
 
@@ -43,7 +31,7 @@ bool startGlCalls(const char** why) {
 void stopGlCalls() {
   if (choice.shaderActive) stopShaderGl();
   choice.shaderActive = false;
-  glCalls = systemCalls();
+  glCalls = systemGlCalls();
 }
 
 bool shaderRendererActive() { return choice.shaderActive; }

@@ -118,6 +118,8 @@ const ContextProcs* currentProcs() {
     procs.integerTextures = version.major >= 3;
     procs.shaderOnly = versionIsShaderOnly(version);
     procs.es = version.es;
+    const char* versionText = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    procs.queryResultsLate = versionText && std::strstr(versionText, "WebGL");
   }
   return &seen;
 }

@@ -31,6 +31,9 @@ struct GlProcs {
   bool shaderOnly = false;
   // OpenGL ES: its occlusion queries tell only whether any sample passed, not how many.
   bool es = false;
+  // WebGL: a query's result only comes once the page has had control back, never in the frame
+  // that asked.
+  bool queryResultsLate = false;
   FramebufferProcs fb;  // the table framebufferProcs() answers
 
   PFNGLCREATESHADERPROC createShader = nullptr;

@@ -39,18 +39,18 @@ void APIENTRY rasterPos2i(GLint x, GLint y) { rasterPos(float(x), float(y), 0); 
 void APIENTRY rasterPos2f(GLfloat x, GLfloat y) { rasterPos(x, y, 0); }
 void APIENTRY rasterPos3i(GLint x, GLint y, GLint z) { rasterPos(float(x), float(y), float(z)); }
 
-// The bitmap's set bits as a red texture, rows bottom first as GL reads them.
+// The bitmap's set bits as white texels, the rest clear, rows bottom first as GL reads them.
 GLuint bitmapTexture(GLsizei width, GLsizei height, const GLubyte* bits) {
   const PixelStore& store = shaderGl->pixels;
   const int rowLength = store.unpackRowLength > 0 ? store.unpackRowLength : width;
   const int alignment = store.unpackAlignment > 0 ? store.unpackAlignment : 1;
   const int rowBytes = ((rowLength + 7) / 8 + alignment - 1) / alignment * alignment;
-  std::vector<GLubyte> texels(size_t(width) * size_t(height));
+  std::vector<GLubyte> texels(size_t(width) * size_t(height) * 4, 255);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       const int bit = x + store.unpackSkipPixels;
       const GLubyte byte = bits[size_t(y + store.unpackSkipRows) * size_t(rowBytes) + size_t(bit / 8)];
-      texels[size_t(y) * size_t(width) + size_t(x)] = (byte & (0x80 >> (bit % 8))) ? 255 : 0;
+      texels[(size_t(y) * size_t(width) + size_t(x)) * 4 + 3] = (byte & (0x80 >> (bit % 8))) ? 255 : 0;
     }
   GLuint texture = 0;
   glGenTextures(1, &texture);
@@ -61,13 +61,12 @@ GLuint bitmapTexture(GLsizei width, GLsizei height, const GLubyte* bits) {
   ::glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   ::glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
   ::glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-  ::glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, width, height, 0, GL_RED, GL_UNSIGNED_BYTE, texels.data());
+  ::glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 texels.data());
   ::glPixelStorei(GL_UNPACK_ALIGNMENT, unpack);
   ::glPixelStorei(GL_UNPACK_ROW_LENGTH, store.unpackRowLength);
   ::glPixelStorei(GL_UNPACK_SKIP_ROWS, store.unpackSkipRows);
   ::glPixelStorei(GL_UNPACK_SKIP_PIXELS, store.unpackSkipPixels);
-  const GLint swizzle[4] = {GL_ONE, GL_ONE, GL_ONE, GL_RED};
-  for (int i = 0; i < 4; ++i) ::glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R + i, swizzle[i]);
   ::glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   ::glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   ::glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);

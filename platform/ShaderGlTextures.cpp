@@ -1,7 +1,10 @@
 // Textures in the formats GL 1.1 named: one-channel pictures become red textures read back
 // through a swizzle (alpha: white with that alpha; luminance: grey), component counts become
-// sized formats. An ES context is asked what it was given from the renderer's own record.
+// sized formats. ES (WebGL above all) has no swizzle: there they are widened to RGBA. An ES
+// context is asked what it was given from the renderer's own record.
 #include "platform/ShaderGlProcs.h"
+
+#include <vector>
 
 namespace {
 struct Translated {
@@ -37,11 +40,54 @@ Translated translate(GLint internalFormat, GLenum format) {
   return t;
 }
 
+// A one-channel picture of bytes as RGBA texels, as the swizzle would read it, from rows laid
+// out as the unpack state says.
+std::vector<GLubyte> widened(GLsizei width, GLsizei height, const GLint swizzle[4],
+                             const GLubyte* pixels) {
+  const PixelStore& store = shaderGl->pixels;
+  const size_t rowLength = size_t(store.unpackRowLength > 0 ? store.unpackRowLength : width);
+  const size_t alignment = size_t(store.unpackAlignment > 0 ? store.unpackAlignment : 1);
+  const size_t rowBytes = (rowLength + alignment - 1) / alignment * alignment;
+  std::vector<GLubyte> texels(size_t(width) * size_t(height) * 4);
+  GLubyte* to = texels.data();
+  for (GLsizei y = 0; y < height; ++y) {
+    const GLubyte* from = pixels + (size_t(y) + size_t(store.unpackSkipRows)) * rowBytes +
+                          size_t(store.unpackSkipPixels);
+    for (GLsizei x = 0; x < width; ++x, to += 4)
+      for (int c = 0; c < 4; ++c) to[c] = swizzle[c] == GL_RED ? from[x] : 255;
+  }
+  return texels;
+}
+
+// ES: the one-channel picture goes up as RGBA, unpacked as it lies in `texels`.
+void texImageWidened(GLenum target, GLint level, GLsizei width, GLsizei height, GLint border,
+                     const std::vector<GLubyte>& texels) {
+  const PixelStore& store = shaderGl->pixels;
+  ::glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  ::glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  ::glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+  ::glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+  ::glTexImage2D(target, level, GL_RGBA8, width, height, border, GL_RGBA, GL_UNSIGNED_BYTE,
+                 texels.empty() ? nullptr : texels.data());
+  ::glPixelStorei(GL_UNPACK_ALIGNMENT, store.unpackAlignment);
+  ::glPixelStorei(GL_UNPACK_ROW_LENGTH, store.unpackRowLength);
+  ::glPixelStorei(GL_UNPACK_SKIP_ROWS, store.unpackSkipRows);
+  ::glPixelStorei(GL_UNPACK_SKIP_PIXELS, store.unpackSkipPixels);
+}
+
 void APIENTRY texImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
                          GLsizei height, GLint border, GLenum format, GLenum type,
                          const void* pixels) {
   flushPending();
   const Translated t = translate(internalFormat, format);
+  if (shaderGl->es && t.internalFormat == GL_R8 && type == GL_UNSIGNED_BYTE) {
+    texImageWidened(target, level, width, height, border,
+                    pixels ? widened(width, height, t.swizzle, static_cast<const GLubyte*>(pixels))
+                           : std::vector<GLubyte>());
+    if (target == GL_TEXTURE_2D && level == 0)
+      shaderGl->textureFormats[shaderGl->s.boundTexture] = GL_RGBA8;
+    return;
+  }
   ::glTexImage2D(target, level, t.internalFormat, width, height, border, t.format, type, pixels);
   if (target != GL_TEXTURE_2D) return;
   for (int i = 0; i < 4; ++i) ::glTexParameteri(target, GL_TEXTURE_SWIZZLE_R + i, t.swizzle[i]);

@@ -46,7 +46,8 @@ bool blurWithShaders(const Texture& target, GLuint copy, int reach) {
   Scratch& scratch = scratchFor(p->scratch, target);
   const bool packed = hook.packedAllowed && p->packedReady && target.width >= 4 &&
                       target.width % 4 == 0 &&
-                      (depth.name == 0 || quadPassesEverywhere(*gl, p->query, target));
+                      (depth.name == 0 ||
+                       (!gl->queryResultsLate && quadPassesEverywhere(*gl, p->query, target)));
   const bool done = packed ? packedBlur(*gl, *p, scratch, copy, reach)
                            : pixelBlur(*gl, *p, scratch, target, copy, reach, depth);
   gl->fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawFramebuffer));

@@ -1,5 +1,6 @@
 #include "shell/DemoWindow.h"
 
+#include "platform/DisplayPace.h"
 #include "platform/Gl.h"
 #include "platform/MessageBox.h"
 #include "render/PictureScale.h"
@@ -75,6 +76,7 @@ int DemoWindow::run() {
     if (idle) continue;
     frameCallback();
     presentScreen(screen);
+    awaitNextRefresh();
   }
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Events.h"
 #include "platform/GlProcs.h"
+#include "platform/Host.h"
 #include "platform/MessageBox.h"
 #include "platform/ProcessTime.h"
 #include "render/OnScreenLine.h"
@@ -95,6 +96,11 @@ void freshTimeline() {
   allowDialogs(live.dialogs);
 }
 
+void startMusic(uint32_t ms) {
+  live.music->play(static_cast<int>(ms));
+  hostMusicStarted(ms);
+}
+
 // Reaches ms the way --seek does (scenes carry state: a fresh timeline, then the catch-up), with
 // the music sought to the same moment; a paused show stays paused and shows the new moment.
 void moveTo(uint32_t ms) {
@@ -103,7 +109,7 @@ void moveTo(uint32_t ms) {
   catchUpTo(ms, live.stepMs);
   forgetOnScreenLine();
   useWallClock();
-  live.music->play(static_cast<int>(ms));
+  startMusic(ms);
   seekClock(live.clock, ms, wallNow());
   if (live.clock.paused) {
     live.music->pause();
@@ -130,6 +136,7 @@ void liveFrame() {
   uint32_t wall = wallNow();
   uint32_t elapsed = advanceClock(live.clock, wall, musicNow());
   bool ended = drawFrameAt(elapsed);
+  hostFrameDrawn(elapsed);
   forgetOnScreenLine();
   if (live.osdArmed) updateOsd();
   if (live.reportStartup && !live.reported) {
@@ -233,12 +240,21 @@ int runLive(DemoWindow& window, MusicTrack& music, uint32_t fromMs, const Option
   if (fromMs > 0) catchUpTo(fromMs, options.stepMs);  // scenes carry state: reach the moment as a run would
   useWallClock();
   resetFrameClock();
-  music.play(static_cast<int>(fromMs));
+  startMusic(fromMs);
   seekClock(live.clock, fromMs, wallNow());
   window.setFrameCallback(liveFrame);
   window.commandCallback = liveCommand;
   window.idleCallback = liveIdle;
   int exitCode = window.run();
+  // Where the host offers the show again once it has ended (a page's end screen), it starts
+  // over from 0, as Home starts it, unpaused.
+  while (exitCode == 0) {
+    live.music->pause();
+    if (!hostOffersReplay()) break;
+    if (live.clock.paused) pauseClock(live.clock, false, wallNow());
+    moveTo(0);
+    exitCode = window.run();
+  }
   setCursorVisible(true);
   releaseOnScreenLine();
   releaseStartState();

@@ -1,5 +1,6 @@
 #include "shell/Shot.h"
 
+#include "platform/Host.h"
 #include "platform/Png.h"
 #include "shell/Catchup.h"
 #include "shell/DemoWindow.h"
@@ -16,6 +17,9 @@ int renderShot(const Options& options) {
   std::vector<unsigned char> rgb(static_cast<size_t>(screen.frameWidth) * screen.frameHeight * 3);
   readScreenPixels(screen, rgb.data());
   bool written = writePng(options.shotFile, screen.frameWidth, screen.frameHeight, rgb.data());
+  // Where the window is always on view (a page's canvas), the frame stays there to be seen.
+  presentScreen(screen);
+  hostKeepStill(options.shotMs);
   closeShow(window);
   return written ? 0 : exitNoWindow;
 }
