@@ -136,8 +136,6 @@ const GlProcs* shaderProcs() {
   return current && current->shaders ? &current->procs : nullptr;
 }
 
-void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
-
 bool softwareRenderer() { return SDL_GL_GetCurrentContext() && rendererIsSoftware(); }
 
 void forceFixedFunction(bool on) { forced = on; }

@@ -4,6 +4,15 @@
 
 ShaderGlProcs shaderProcsTable;
 
+namespace {
+bool loadDesktopOnly(ShaderGlProcs& p) {
+  loadGlProc(p.getDoublev, "glGetDoublev");
+  loadGlProc(p.getTexLevelParameteriv, "glGetTexLevelParameteriv");
+  loadGlProc(p.getTexImage, "glGetTexImage");
+  return true;
+}
+}  // namespace
+
 bool loadShaderGlProcs(ShaderGlProcs& p) {
   return loadGlProc(p.createShader, "glCreateShader") &&
          loadGlProc(p.shaderSource, "glShaderSource") &&
@@ -33,5 +42,5 @@ bool loadShaderGlProcs(ShaderGlProcs& p) {
          loadGlProc(p.vertexAttribPointer, "glVertexAttribPointer") &&
          loadGlProc(p.enableVertexAttribArray, "glEnableVertexAttribArray") &&
          loadGlProc(p.disableVertexAttribArray, "glDisableVertexAttribArray") &&
-         loadGlProc(p.vertexAttrib4fv, "glVertexAttrib4fv");
+         loadGlProc(p.vertexAttrib4fv, "glVertexAttrib4fv") && loadDesktopOnly(p);
 }

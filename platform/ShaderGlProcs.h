@@ -34,6 +34,12 @@ struct ShaderGlProcs {
   PFNGLENABLEVERTEXATTRIBARRAYPROC enableVertexAttribArray = nullptr;
   PFNGLDISABLEVERTEXATTRIBARRAYPROC disableVertexAttribArray = nullptr;
   PFNGLVERTEXATTRIB4FVPROC vertexAttrib4fv = nullptr;
+  // Desktop GL only (an ES context has none of them, and WebGL not even the names): looked up,
+  // never required, and called only where the context is not ES.
+  void(APIENTRY* getDoublev)(GLenum name, GLdouble* v) = nullptr;
+  void(APIENTRY* getTexLevelParameteriv)(GLenum target, GLint level, GLenum name, GLint* v) = nullptr;
+  void(APIENTRY* getTexImage)(GLenum target, GLint level, GLenum format, GLenum type,
+                              void* pixels) = nullptr;
 };
 extern ShaderGlProcs shaderProcsTable;
 bool loadShaderGlProcs(ShaderGlProcs& p);

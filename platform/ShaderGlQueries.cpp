@@ -96,7 +96,7 @@ void APIENTRY getDoublev(GLenum name, GLdouble* v) {
   float values[16];
   int n = 0;
   if (!answer(name, values, &n)) {
-    ::glGetDoublev(name, v);
+    if (shaderProcsTable.getDoublev) shaderProcsTable.getDoublev(name, v);
     return;
   }
   std::copy(values, values + n, v);

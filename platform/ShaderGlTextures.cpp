@@ -96,7 +96,8 @@ void APIENTRY texImage2D(GLenum target, GLint level, GLint internalFormat, GLsiz
 
 void APIENTRY getTexLevelParameteriv(GLenum target, GLint level, GLenum name, GLint* v) {
   if (!shaderGl->es) {
-    ::glGetTexLevelParameteriv(target, level, name, v);
+    if (shaderProcsTable.getTexLevelParameteriv)
+      shaderProcsTable.getTexLevelParameteriv(target, level, name, v);
     return;
   }
   if (name != GL_TEXTURE_INTERNAL_FORMAT) return;
@@ -110,7 +111,7 @@ void APIENTRY getTexImage(GLenum target, GLint level, GLenum format, GLenum type
     ++shaderGl->errors;  // an ES context has no way to read a texture but through a framebuffer
     return;
   }
-  ::glGetTexImage(target, level, format, type, pixels);
+  if (shaderProcsTable.getTexImage) shaderProcsTable.getTexImage(target, level, format, type, pixels);
 }
 void APIENTRY clear(GLbitfield mask) {
   flushPending();
