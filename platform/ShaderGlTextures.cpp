@@ -90,7 +90,8 @@ void APIENTRY texImage2D(GLenum target, GLint level, GLint internalFormat, GLsiz
   }
   ::glTexImage2D(target, level, t.internalFormat, width, height, border, t.format, type, pixels);
   if (target != GL_TEXTURE_2D) return;
-  for (int i = 0; i < 4; ++i) ::glTexParameteri(target, GL_TEXTURE_SWIZZLE_R + i, t.swizzle[i]);
+  if (!shaderGl->es)
+    for (int i = 0; i < 4; ++i) ::glTexParameteri(target, GL_TEXTURE_SWIZZLE_R + i, t.swizzle[i]);
   if (level == 0) shaderGl->textureFormats[shaderGl->s.boundTexture] = t.internalFormat;
 }
 
