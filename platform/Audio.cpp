@@ -1,5 +1,7 @@
 #include "platform/Audio.h"
 
+#include "platform/Host.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -61,16 +63,22 @@ void playMusicFrom(MusicPlayer& p, int ms) {
   if (Mix_FadeInMusicPos(track(p), 0, 0, ms / 1000.0) != 0)
     std::fprintf(stderr, "kelvarn: music does not start (%s); the show plays silent\n",
                  Mix_GetError());
+  else
+    hostMusicStarted(static_cast<uint32_t>(ms));
 }
 
 bool musicPlaying(const MusicPlayer& p) { return p.music && Mix_PlayingMusic(); }
 
 void pauseMusic(MusicPlayer& p) {
-  if (p.music) Mix_PauseMusic();
+  if (!p.music) return;
+  Mix_PauseMusic();
+  hostMusicHeld(true);
 }
 
 void resumeMusic(MusicPlayer& p) {
-  if (p.music) Mix_ResumeMusic();
+  if (!p.music) return;
+  Mix_ResumeMusic();
+  hostMusicHeld(false);
 }
 
 double musicPositionMs(const MusicPlayer& p) {
@@ -81,6 +89,7 @@ double musicPositionMs(const MusicPlayer& p) {
 
 void closeMusic(MusicPlayer& p) {
   if (p.music) {
+    hostMusicHeld(true);
     Mix_HaltMusic();
     Mix_FreeMusic(track(p));
   }

@@ -5,6 +5,8 @@ void hostFrameDrawn(uint32_t) {}
 
 void hostMusicStarted(uint32_t) {}
 
+void hostMusicHeld(bool) {}
+
 bool hostOffersReplay() { return false; }
 
 void hostKeepStill(uint32_t) {}

@@ -9,6 +9,8 @@
 void hostFrameDrawn(uint32_t showMs);
 // The music starts (again) at fromMs of the show.
 void hostMusicStarted(uint32_t fromMs);
+// The music stops for a while (held) or goes on (not held).
+void hostMusicHeld(bool held);
 // Live play has ended (Escape, or the show's end). True once the viewer asks for the show
 // again (the page's end screen waits for that); false at once where nobody can ask.
 bool hostOffersReplay();

@@ -12,6 +12,10 @@ EM_JS(void, pageMusicStarted, (double fromMs), {
   if (Module.kelvarnHost) Module.kelvarnHost.musicStarted(fromMs);
 });
 
+EM_JS(void, pageMusicHeld, (int held), {
+  if (Module.kelvarnHost) Module.kelvarnHost.musicHeld(held != 0);
+});
+
 EM_ASYNC_JS(int, pageEnded, (), {
   if (!Module.kelvarnHost) return 0;
   return (await Module.kelvarnHost.ended()) ? 1 : 0;
@@ -26,6 +30,8 @@ EM_ASYNC_JS(void, pageKeepsStill, (double showMs), {
 void hostFrameDrawn(uint32_t showMs) { pageFrameDrawn(showMs); }
 
 void hostMusicStarted(uint32_t fromMs) { pageMusicStarted(fromMs); }
+
+void hostMusicHeld(bool held) { pageMusicHeld(held); }
 
 bool hostOffersReplay() { return pageEnded() != 0; }
 

@@ -96,11 +96,6 @@ void freshTimeline() {
   allowDialogs(live.dialogs);
 }
 
-void startMusic(uint32_t ms) {
-  live.music->play(static_cast<int>(ms));
-  hostMusicStarted(ms);
-}
-
 // Reaches ms the way --seek does (scenes carry state: a fresh timeline, then the catch-up), with
 // the music sought to the same moment; a paused show stays paused and shows the new moment.
 void moveTo(uint32_t ms) {
@@ -109,7 +104,7 @@ void moveTo(uint32_t ms) {
   catchUpTo(ms, live.stepMs);
   forgetOnScreenLine();
   useWallClock();
-  startMusic(ms);
+  live.music->play(static_cast<int>(ms));
   seekClock(live.clock, ms, wallNow());
   if (live.clock.paused) {
     live.music->pause();
@@ -240,7 +235,7 @@ int runLive(DemoWindow& window, MusicTrack& music, uint32_t fromMs, const Option
   if (fromMs > 0) catchUpTo(fromMs, options.stepMs);  // scenes carry state: reach the moment as a run would
   useWallClock();
   resetFrameClock();
-  startMusic(fromMs);
+  music.play(static_cast<int>(fromMs));
   seekClock(live.clock, fromMs, wallNow());
   window.setFrameCallback(liveFrame);
   window.commandCallback = liveCommand;
