@@ -11,6 +11,12 @@ const puppeteer = require('puppeteer-core');
 
 // One moment in each of the ten scenes.
 const MOMENTS = [15000, 41000, 70000, 86000, 105000, 123300, 148300, 173300, 192300, 224300];
+// How far a frame may stand from the native one: mean and 99.9th percentile of |difference|.
+// In the tunnel at 41000 the walls' texture, thin bright lines drawn far smaller than its texels
+// and without mipmaps (as the show always drew it), puts about 500 of its pixels on other
+// texels in SwiftShader than in Mesa (p99.9 57 in green, measured): that moment is held to what
+// it gives, so that anything worse still fails.
+const BOUNDS = { default: [3, 40], 41000: [3, 64] };
 const WIDTH = 800, HEIGHT = 600;
 const CHROMIUM_FLAGS = [
   '--no-sandbox', // CI runs as root
@@ -175,8 +181,9 @@ async function checkShot(browser, ms, nativeDir) {
       fail(check, `screenshot is ${size.width}x${size.height}, not ${WIDTH}x${HEIGHT}`);
     } else if (haveNative) {
       const side = path.join(opts.out, `side-by-side-${ms}.png`);
-      const r = await run(opts.diff, [reference, web, '--max-mean', '3', '--max-p999', '40',
-        '--side-by-side', side]);
+      const [mean, p999] = BOUNDS[ms] || BOUNDS.default;
+      const r = await run(opts.diff, [reference, web, '--max-mean', String(mean),
+        '--max-p999', String(p999), '--side-by-side', side]);
       const line = (r.stdout || '').trim();
       if (r.code !== 0) fail(check, `differs from native: ${line || (r.stderr || String(r.error)).trim()} (see ${side})`);
       else console.log(`${check}: ${took} ms, ${line}`);
