@@ -84,6 +84,8 @@
      GLint border, GLenum format, GLenum type, const void* pixels))                             \
   X(void, getTexLevelParameteriv, glGetTexLevelParameteriv,                                     \
     (GLenum target, GLint level, GLenum name, GLint* v))                                        \
+  X(void, texParameteri, glTexParameteri, (GLenum target, GLenum name, GLint value))           \
+  X(void, getTexParameteriv, glGetTexParameteriv, (GLenum target, GLenum name, GLint* v))      \
   X(void, getTexImage, glGetTexImage,                                                           \
     (GLenum target, GLint level, GLenum format, GLenum type, void* pixels))                     \
   X(void, rasterPos2i, glRasterPos2i, (GLint x, GLint y))                                       \
@@ -211,6 +213,8 @@ enum ShaderAttribute : unsigned {
 #define glLineWidth glCalls.lineWidth
 #define glTexImage2D glCalls.texImage2D
 #define glGetTexLevelParameteriv glCalls.getTexLevelParameteriv
+#define glTexParameteri glCalls.texParameteri
+#define glGetTexParameteriv glCalls.getTexParameteriv
 #define glGetTexImage glCalls.getTexImage
 #define glRasterPos2i glCalls.rasterPos2i
 #define glRasterPos2f glCalls.rasterPos2f

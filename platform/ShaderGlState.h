@@ -3,6 +3,7 @@
 #define KELVARN_SYSTEM_GL
 #include "platform/Gl.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -162,6 +163,9 @@ struct ShaderGl {
   std::vector<uint32_t> indices;
   std::unordered_map<uint32_t, Program> programs;
   std::unordered_map<GLuint, GLint> textureFormats;  // internal format given per texture
+  // Filters and wraps set per texture, so that asking for them needs no round trip to the GL
+  // (in a browser, a wait for everything drawn so far): minification, magnification, wrap s, t.
+  std::unordered_map<GLuint, std::array<GLint, 4>> textureParameters;
   std::unordered_map<const GLubyte*, GLuint> bitmapTextures;
   GLuint bitmapTexture = 0;
   std::vector<GLuint> ownTextures;

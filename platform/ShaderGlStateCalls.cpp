@@ -339,6 +339,7 @@ void APIENTRY deleteTextures(GLsizei n, const GLuint* textures) {
   flushPending();
   for (GLsizei i = 0; i < n; ++i) {
     shaderGl->textureFormats.erase(textures[i]);
+    shaderGl->textureParameters.erase(textures[i]);
     if (textures[i] == st().boundTexture) st().boundTexture = 0;
   }
   ::glDeleteTextures(n, textures);

@@ -4,6 +4,7 @@
 // context is asked what it was given from the renderer's own record.
 #include "platform/ShaderGlProcs.h"
 
+#include <array>
 #include <vector>
 
 namespace {
@@ -106,6 +107,40 @@ void APIENTRY getTexLevelParameteriv(GLenum target, GLint level, GLenum name, GL
   *v = found == shaderGl->textureFormats.end() ? GL_RGBA : found->second;
 }
 
+// Which slot of a texture's parameters the renderer keeps for `name`; -1 for the rest.
+int parameterSlot(GLenum name) {
+  switch (name) {
+    case GL_TEXTURE_MIN_FILTER: return 0;
+    case GL_TEXTURE_MAG_FILTER: return 1;
+    case GL_TEXTURE_WRAP_S: return 2;
+    case GL_TEXTURE_WRAP_T: return 3;
+    default: return -1;
+  }
+}
+
+std::array<GLint, 4>& parametersOfBound() {
+  auto found = shaderGl->textureParameters.find(shaderGl->s.boundTexture);
+  if (found != shaderGl->textureParameters.end()) return found->second;
+  return shaderGl->textureParameters[shaderGl->s.boundTexture] = {GL_NEAREST_MIPMAP_LINEAR, GL_LINEAR,
+                                                                  GL_REPEAT, GL_REPEAT};
+}
+
+void APIENTRY texParameteri(GLenum target, GLenum name, GLint value) {
+  if (recordCall([target, name, value] { texParameteri(target, name, value); })) return;
+  const int slot = parameterSlot(name);
+  if (target == GL_TEXTURE_2D && slot >= 0) parametersOfBound()[size_t(slot)] = value;
+  ::glTexParameteri(target, name, value);
+}
+
+void APIENTRY getTexParameteriv(GLenum target, GLenum name, GLint* v) {
+  const int slot = parameterSlot(name);
+  if (target == GL_TEXTURE_2D && slot >= 0) {
+    *v = parametersOfBound()[size_t(slot)];
+    return;
+  }
+  ::glGetTexParameteriv(target, name, v);
+}
+
 void APIENTRY getTexImage(GLenum target, GLint level, GLenum format, GLenum type, void* pixels) {
   flushPending();
   if (shaderGl->es) {
@@ -151,4 +186,6 @@ void fillTextureCalls(GlCalls& c) {
   c.texImage2D = texImage2D;
   c.getTexLevelParameteriv = getTexLevelParameteriv;
   c.getTexImage = getTexImage;
+  c.texParameteri = texParameteri;
+  c.getTexParameteriv = getTexParameteriv;
 }
