@@ -19,8 +19,10 @@ const Face faces[] = {
     {"Trebuchet MS", "Cabin", "data/fonts/Cabin-Regular.otf", 400, false, 1.0},
     {"Trebuchet MS", "Cabin", "data/fonts/Cabin-Italic.otf", 400, true, 1.0},
     {"Trebuchet MS", "Cabin", "data/fonts/Cabin-Bold.otf", 700, false, 1.0},
-    {"Times New Roman", "Liberation Serif", "data/fonts/LiberationSerif-Regular.ttf", 400, false, 1.0},
-    {"Times New Roman", "Liberation Serif", "data/fonts/LiberationSerif-Italic.ttf", 400, true, 1.0},
+    {"Times New Roman", "Liberation Serif", "data/fonts/LiberationSerif-Regular.ttf", 400, false,
+     1.0},
+    {"Times New Roman", "Liberation Serif", "data/fonts/LiberationSerif-Italic.ttf", 400, true,
+     1.0},
     {"Impact", "Anton", "data/fonts/Anton-Regular.ttf", 400, false, 0.92},
 };
 
@@ -44,7 +46,8 @@ FontMatch findFont(const FontRequest& request) {
   for (const Face& face : faces) {
     if (!named(face, request.family)) continue;
     if (!best || (face.italic == request.italic && best->italic != request.italic) ||
-        (face.italic == best->italic && weightDistance(face, weight) < weightDistance(*best, weight)))
+        (face.italic == best->italic &&
+         weightDistance(face, weight) < weightDistance(*best, weight)))
       best = &face;
   }
   FontMatch match;

@@ -121,8 +121,9 @@ int parameterSlot(GLenum name) {
 std::array<GLint, 4>& parametersOfBound() {
   auto found = shaderGl->textureParameters.find(shaderGl->s.boundTexture);
   if (found != shaderGl->textureParameters.end()) return found->second;
-  return shaderGl->textureParameters[shaderGl->s.boundTexture] = {GL_NEAREST_MIPMAP_LINEAR, GL_LINEAR,
-                                                                  GL_REPEAT, GL_REPEAT};
+  // GL's own defaults for a new texture.
+  return shaderGl->textureParameters[shaderGl->s.boundTexture] = {
+             GL_NEAREST_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT};
 }
 
 void APIENTRY texParameteri(GLenum target, GLenum name, GLint value) {
@@ -147,7 +148,8 @@ void APIENTRY getTexImage(GLenum target, GLint level, GLenum format, GLenum type
     ++shaderGl->errors;  // an ES context has no way to read a texture but through a framebuffer
     return;
   }
-  if (shaderProcsTable.getTexImage) shaderProcsTable.getTexImage(target, level, format, type, pixels);
+  if (shaderProcsTable.getTexImage)
+    shaderProcsTable.getTexImage(target, level, format, type, pixels);
 }
 void APIENTRY clear(GLbitfield mask) {
   flushPending();
