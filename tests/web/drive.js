@@ -14,8 +14,9 @@ const MOMENTS = [15000, 41000, 70000, 86000, 105000, 123300, 148300, 173300, 192
 // How far a frame may stand from the native one: mean and 99.9th percentile of |difference|.
 // In the tunnel at 41000 the walls' texture, thin bright lines drawn far smaller than its texels
 // and without mipmaps (as the show always drew it), puts about 500 of its pixels on other
-// texels in SwiftShader than in Mesa (p99.9 57 in green, measured): that moment is held to what
-// it gives, so that anything worse still fails.
+// texels in SwiftShader than in Mesa (p99.9 57 in green, measured), whose rasteriser places
+// vertices on a finer grid: that moment is held to what it gives, so that anything worse still
+// fails.
 const BOUNDS = { default: [3, 40], 41000: [3, 64] };
 const WIDTH = 800, HEIGHT = 600;
 const CHROMIUM_FLAGS = [
