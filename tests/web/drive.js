@@ -28,7 +28,7 @@ const CHROMIUM_FLAGS = [
 
 function usage() {
   console.error(`usage: drive.js --url URL [--folder DIR] [--out DIR] [--native PATH] [--diff PATH]
-       [--native-cache DIR] [--moments MS,MS,...] [--only load,shots,play,escape] [--measure]
+       [--native-cache DIR] [--moments MS,MS,...] [--only load,shots,play,escape,stall] [--measure]
        [--chromium PATH]`);
   process.exit(2);
 }
@@ -194,6 +194,37 @@ async function checkShot(browser, ms, nativeDir) {
   await page.close();
 }
 
+// Started part-way in a fresh browser, the first frames wait seconds while SwiftShader compiles
+// the programs and pipelines they use. The music must wait with them: it used to be mixed on
+// through the wait, unheard, and the show skipped ahead with it by as long as the wait.
+async function checkStall() {
+  const from = 15000;
+  const fresh = await puppeteer.launch({
+    executablePath: opts.chromium, headless: true, args: CHROMIUM_FLAGS,
+    defaultViewport: { width: WIDTH, height: HEIGHT, deviceScaleFactor: 1 }, protocolTimeout: 300000,
+  });
+  try {
+    const page = await openPage(fresh, `?t=${from}`);
+    if ((await untilReady(page, 'stall')) === null) return;
+    if (!(await startShow(page, 'stall'))) return;
+    // startShow returns at its first look after the wait, which blocks the page; a second later
+    // the requests for sound that piled up meanwhile have been answered.
+    const waited = await page.evaluate(() => performance.now() - window.kelvarn.firstFrameAt);
+    await sleep(1000);
+    const s = await page.evaluate(() => ({ show: window.kelvarn.showMs }));
+    s.waited = waited;
+    if (s.show - from > 2500) {
+      fail('stall', `the show is at ${s.show} ms a second after a wait of ${s.waited.toFixed(0)} ms ` +
+        `that followed its first frame at ${from} ms`);
+    } else {
+      console.log(`stall: the show at ${s.show} ms after a wait of ${s.waited.toFixed(0)} ms`);
+    }
+    reportErrors('stall', page);
+  } finally {
+    await fresh.close();
+  }
+}
+
 async function checkPlayAndEscape(browser, doPlay, doEscape) {
   const page = await openPage(browser);
   if ((await untilReady(page, 'play')) === null) return page.close();
@@ -313,6 +344,7 @@ async function main() {
       }
     }
     if (wants('play') || wants('escape')) await checkPlayAndEscape(browser, wants('play'), wants('escape'));
+    if (wants('stall')) await checkStall();
   } finally {
     await browser.close();
   }
