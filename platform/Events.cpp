@@ -68,7 +68,6 @@ bool pollCommand(ShowCommand* c) {
   return false;
 }
 
-
 void postCommand(const ShowCommand& command) {
   SDL_Event e{};
   e.type = commandEventType();
