@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include <cstdlib>
 
 namespace {
 struct Face {
@@ -30,9 +31,6 @@ bool named(const Face& face, const std::string& family) {
   return strcasecmp(face.family, family.c_str()) == 0 || strcasecmp(face.name, family.c_str()) == 0;
 }
 
-int weightDistance(const Face& face, int weight) {
-  return face.weight > weight ? face.weight - weight : weight - face.weight;
-}
 }  // namespace
 
 bool loadFontAliases(const char*) { return true; }
@@ -47,7 +45,7 @@ FontMatch findFont(const FontRequest& request) {
     if (!named(face, request.family)) continue;
     if (!best || (face.italic == request.italic && best->italic != request.italic) ||
         (face.italic == best->italic &&
-         weightDistance(face, weight) < weightDistance(*best, weight)))
+         std::abs(face.weight - weight) < std::abs(best->weight - weight)))
       best = &face;
   }
   FontMatch match;
